@@ -1,0 +1,247 @@
+#include "programs/mwex/cli.h"
+
+#include "common/atomicfile.h"
+#include "lyrics/linebreaks.h"
+
+#include <QFile>
+#include <QTextStream>
+#include <algorithm>
+#include <cstdio>
+
+namespace mwex {
+namespace {
+
+std::vector<Command>& Table()
+{
+    static std::vector<Command> table;
+    return table;
+}
+
+QString Joined(const QStringList& words)
+{
+    return words.join(QLatin1Char(' '));
+}
+
+void PrintUsageList(const QStringList& prefix)
+{
+    std::vector<const Command*> list;
+    for (const Command& c : Table())
+        if (c.words.mid(0, prefix.size()) == prefix)
+            list.push_back(&c);
+    std::sort(list.begin(), list.end(), [](const Command* a, const Command* b) { return Joined(a->words) < Joined(b->words); });
+    QString text;
+    if (prefix.isEmpty()) {
+        text += QStringLiteral("usage: mwex COMMAND [OPTIONS] [ARGS]\n\n"
+                               "Time-tagged lyrics and song files from the command line. Text input is a\n"
+                               "file, or standard input when it is missing or \"-\"; text output goes to\n"
+                               "standard output, or back into each file with -i/--in-place.\n"
+                               "Exit status: 0 done, 1 the command's own negative answer, 2 bad input.\n\n"
+                               "commands:\n");
+    } else {
+        text += QStringLiteral("usage: mwex %1 COMMAND [OPTIONS] [ARGS]\n\ncommands:\n").arg(Joined(prefix));
+    }
+    for (const Command* c : list)
+        text += QStringLiteral("  mwex %1 %2\n      %3\n").arg(Joined(c->words), c->synopsis, c->summary);
+    text += QStringLiteral("\n\"mwex COMMAND --help\" describes one command.\n");
+    WriteStdout(text.toUtf8());
+}
+
+} // namespace
+
+void Register(Command command)
+{
+    Table().push_back(std::move(command));
+}
+
+const std::vector<Command>& Commands()
+{
+    return Table();
+}
+
+void WriteStdout(QByteArrayView bytes)
+{
+    std::fwrite(bytes.data(), 1, static_cast<size_t>(bytes.size()), stdout);
+}
+
+void PrintLine(const QString& line)
+{
+    WriteStdout((line + QLatin1Char('\n')).toUtf8());
+}
+
+int Error(const QString& message, int status)
+{
+    QString oneLine = message;
+    oneLine.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    std::fputs(("mwex: " + oneLine + "\n").toUtf8().constData(), stderr);
+    return status;
+}
+
+std::optional<QByteArray> ReadInputBytes(const QString& pathOrDash, QString* error)
+{
+    QFile f;
+    bool ok;
+    const bool isStdin = pathOrDash.isEmpty() || pathOrDash == QLatin1String("-");
+    if (isStdin) {
+        ok = f.open(stdin, QIODevice::ReadOnly);
+    } else {
+        f.setFileName(pathOrDash);
+        ok = f.open(QIODevice::ReadOnly);
+    }
+    const QString name = isStdin ? QStringLiteral("standard input") : pathOrDash;
+    if (!ok) {
+        *error = QStringLiteral("cannot open %1: %2").arg(name, f.errorString());
+        return std::nullopt;
+    }
+    QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError) {
+        *error = QStringLiteral("cannot read %1: %2").arg(name, f.errorString());
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+std::optional<TextInput> ReadTextInput(const QString& pathOrDash, QString* error)
+{
+    std::optional<QByteArray> bytes = ReadInputBytes(pathOrDash, error);
+    if (!bytes)
+        return std::nullopt;
+    TextInput in;
+    in.path = pathOrDash == QLatin1String("-") ? QString() : pathOrDash;
+    in.bytes = std::move(*bytes);
+    common::DecodedText decoded = common::DecodeText(in.bytes);
+    in.text = lyrics::NormalizeLineBreaks(decoded.text);
+    in.format = decoded.format;
+    return in;
+}
+
+void AddInPlaceOption(QCommandLineParser& parser)
+{
+    parser.addOption(QCommandLineOption({QStringLiteral("i"), QStringLiteral("in-place")},
+                                        QStringLiteral("Write each result back into its file.")));
+}
+
+int RunTextFilter(const QCommandLineParser& parser, const TextOperation& op)
+{
+    const bool inPlace = parser.isSet(QStringLiteral("in-place"));
+    QStringList inputs = parser.positionalArguments();
+    if (inputs.isEmpty())
+        inputs << QString();
+    if (inPlace && inputs.contains(QString()))
+        return Error(QStringLiteral("--in-place needs file arguments"));
+    if (inPlace && inputs.contains(QStringLiteral("-")))
+        return Error(QStringLiteral("--in-place cannot write to standard input"));
+    if (!inPlace && inputs.size() > 1)
+        return Error(QStringLiteral("several files need --in-place"));
+
+    struct Result {
+        TextInput input;
+        QByteArray out;
+    };
+    std::vector<Result> results;
+    int status = kExitOk;
+    for (const QString& name : inputs) {
+        QString error;
+        std::optional<TextInput> in = ReadTextInput(name, &error);
+        if (!in)
+            return Error(error);
+        FilterResult r = op(in->text);
+        if (r.kind == FilterResult::Kind::BadInput)
+            return Error(r.message);
+        if (r.kind == FilterResult::Kind::Failed) {
+            status = kExitFailed;
+            if (!r.message.isEmpty())
+                Error(name.isEmpty() ? r.message : name + QStringLiteral(": ") + r.message, kExitFailed);
+        }
+        std::optional<QByteArray> out = common::EncodeText(r.text, in->format, &error);
+        if (!out)
+            return Error((name.isEmpty() ? QString() : name + QStringLiteral(": ")) + error);
+        results.push_back({std::move(*in), std::move(*out)});
+    }
+    for (const Result& r : results) {
+        if (!inPlace) {
+            WriteStdout(r.out);
+            continue;
+        }
+        if (r.out == r.input.bytes)
+            continue;
+        QString error;
+        if (!common::WriteFileAtomically(r.input.path, r.out, &error))
+            return Error(error);
+    }
+    return status;
+}
+
+std::optional<qint64> ParseInteger(const QString& value, const QString& optionName, QString* error)
+{
+    bool ok = false;
+    const qint64 v = value.trimmed().toLongLong(&ok);
+    if (!ok) {
+        *error = QStringLiteral("--%1: \"%2\" is not a whole number").arg(optionName, value);
+        return std::nullopt;
+    }
+    return v;
+}
+
+int Main(const QStringList& args)
+{
+    // Longest command whose words start the argument list.
+    const Command* found = nullptr;
+    for (const Command& c : Table()) {
+        if (args.mid(0, c.words.size()) == c.words && (!found || c.words.size() > found->words.size()))
+            found = &c;
+    }
+    if (!found) {
+        if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
+            PrintUsageList({});
+            return args.isEmpty() ? kExitBadInput : kExitOk;
+        }
+        // A group name alone, or with --help, lists its commands.
+        QStringList prefix;
+        for (const QString& a : args) {
+            if (a.startsWith(QLatin1Char('-')))
+                break;
+            prefix << a;
+        }
+        while (!prefix.isEmpty()) {
+            const bool known = std::any_of(Table().begin(), Table().end(),
+                                           [&](const Command& c) { return c.words.mid(0, prefix.size()) == prefix; });
+            if (known)
+                break;
+            prefix.removeLast();
+        }
+        if (!prefix.isEmpty()) {
+            const bool help = args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"));
+            PrintUsageList(prefix);
+            return help && args.size() == prefix.size() + 1 ? kExitOk : kExitBadInput;
+        }
+        return Error(QStringLiteral("unknown command \"%1\" (see mwex --help)").arg(args.join(QLatin1Char(' '))));
+    }
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(found->summary);
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
+    parser.addOption(help);
+    if (found->options)
+        found->options(parser);
+    QStringList parseArgs{QStringLiteral("mwex")};
+    parseArgs += args.mid(found->words.size());
+    if (!parser.parse(parseArgs))
+        return Error(QStringLiteral("%1: %2").arg(Joined(found->words), parser.errorText()));
+    if (parser.isSet(help)) {
+        QString text = QStringLiteral("usage: mwex %1 %2\n\n%3\n").arg(Joined(found->words), found->synopsis, found->summary);
+        if (!found->details.isEmpty())
+            text += QLatin1Char('\n') + found->details + QLatin1Char('\n');
+        // QCommandLineParser's own option list, without its generated usage line.
+        QString options = parser.helpText();
+        const qsizetype at = options.indexOf(QLatin1String("Options:"));
+        if (at >= 0)
+            text += QLatin1Char('\n') + options.mid(at);
+        WriteStdout(text.toUtf8());
+        return kExitOk;
+    }
+    return found->run(parser);
+}
+
+} // namespace mwex

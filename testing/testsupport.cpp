@@ -1,0 +1,51 @@
+#include "testing/testsupport.h"
+
+#include <QFile>
+#include <QStringEncoder>
+#include <gtest/gtest.h>
+
+namespace testsupport {
+
+QString SourceDir()
+{
+    const QString env = qEnvironmentVariable("MWEX_SOURCE_DIR");
+    return env.isEmpty() ? QStringLiteral(MWEX_DEFAULT_SOURCE_DIR) : env;
+}
+
+QString BinaryDir()
+{
+    const QString env = qEnvironmentVariable("MWEX_BINARY_DIR");
+    return env.isEmpty() ? QStringLiteral(MWEX_DEFAULT_BINARY_DIR) : env;
+}
+
+QString ProgramPath(const QString& name)
+{
+    return BinaryDir() + QStringLiteral("/programs/") + name + QLatin1Char('/') + name;
+}
+
+QByteArray ReadBytes(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        ADD_FAILURE() << "cannot read " << path.toStdString();
+        return {};
+    }
+    return f.readAll();
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        ADD_FAILURE() << "cannot write " << path.toStdString();
+}
+
+QByteArray Sjis(const char* utf8)
+{
+    QStringEncoder enc("windows-31j");
+    QByteArray out = enc(QString::fromUtf8(utf8));
+    EXPECT_FALSE(enc.hasError()) << utf8;
+    return out;
+}
+
+} // namespace testsupport
