@@ -58,3 +58,60 @@ TEST(FileFilter, WindowsFormBecomesQtForm)
               QString::fromUtf8("歌詞ファイル (*.txt *.kra *.lrc)"));
     EXPECT_EQ(ToQtFileFilter(QStringLiteral("plugin.ini|plugin.ini")), QStringLiteral("plugin.ini (plugin.ini)"));
 }
+
+#include "browser/core/options.h"
+#include "testing/testsupport.h"
+
+TEST(Options, DefaultsOfAnEmptyStore)
+{
+    MemorySettingsStore store;
+    const Options o = LoadOptions(store);
+    EXPECT_TRUE(o.winAmpTime);
+    EXPECT_TRUE(o.noAskTimeType);
+    EXPECT_TRUE(o.ilyc);
+    EXPECT_TRUE(o.renameMp3);
+    EXPECT_FALSE(o.deleteAfterImplant);
+    EXPECT_FALSE(o.useExGenre);
+    EXPECT_EQ(o.offset, 0);
+    EXPECT_TRUE(o.taggingBy.isEmpty());
+}
+
+TEST(Options, WrittenAndReadBackIdentical)
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("plugin.ini"));
+    testsupport::WriteBytes(ini, "[Pemrick's Lyrics Common]\r\n");
+    Options o;
+    o.taggingBy = QString::fromUtf8("作成者");
+    o.winAmpTime = false;
+    o.noAskTimeType = false;
+    o.offset = 3;
+    o.ilyc = false;
+    o.deleteAfterImplant = true;
+    o.renameMp3 = false;
+    o.fukaInputSleep = 2;
+    o.fukaLyrics = 1;
+    o.pluginIni = ini;
+    o.useExGenre = true;
+    MemorySettingsStore store;
+    StoreOptions(store, o);
+    EXPECT_EQ(store.entries().size(), 11);
+    EXPECT_EQ(LoadOptions(store), o);
+}
+
+TEST(Options, MissingPluginIniReadsAsEmpty)
+{
+    MemorySettingsStore store;
+    store.setText(QStringLiteral("Option"), QStringLiteral("PluginIni"), QStringLiteral("/nonexistent/plugin.ini"));
+    EXPECT_TRUE(LoadOptions(store).pluginIni.isEmpty());
+}
+
+TEST(Options, LoadSettingsMapToIntervals)
+{
+    EXPECT_EQ(PressIntervalMs(0), 1);
+    EXPECT_EQ(PressIntervalMs(1), 20);
+    EXPECT_EQ(PressIntervalMs(2), 400);
+    EXPECT_EQ(EngineInputSleep(0), 1);
+    EXPECT_EQ(EngineInputSleep(1), 5);
+    EXPECT_EQ(EngineInputSleep(2), 25);
+}
