@@ -19,6 +19,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -480,6 +481,20 @@ TEST_F(FormOptionTest, ShowOptionsDialogReturnsTrueOnlyWhenClosedWithTheCloseBut
     EXPECT_FALSE(ShowOptionsDialog(nullptr, options_, store_, prompter_));
     EXPECT_FALSE(options_.ilyc);
     EXPECT_TRUE(store_.entries().isEmpty());
+}
+
+TEST_F(FormOptionTest, OnTheFirstRunTheHiddenMainWindowLeavesTheDialogCentredOnTheScreen)
+{
+    QWidget mainWindow; // not shown yet, as during start-up
+    mainWindow.setGeometry(0, 0, 200, 100);
+    QPoint centre;
+    WhenModal([&centre](QWidget* dialog) {
+        centre = dialog->frameGeometry().center();
+        dialog->findChild<QPushButton*>("ComClose")->click();
+    });
+    EXPECT_TRUE(ShowOptionsDialog(&mainWindow, options_, store_, prompter_));
+    const QPoint screenCentre = mainWindow.screen()->availableGeometry().center();
+    EXPECT_LE((centre - screenCentre).manhattanLength(), 4) << centre.x() << "," << centre.y();
 }
 
 // ---------------------------------------------------------------- look
