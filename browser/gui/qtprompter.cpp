@@ -104,25 +104,25 @@ Answer QtPrompter::message(const QString& text, MessageIcon icon, MessageButtons
     box.setTextFormat(Qt::PlainText);
     box.setText(WithLf(text));
 
-    const std::vector<ButtonSpec> specs = ButtonsFor(buttons);
+    const std::vector<ButtonSpec> buttonList = ButtonsFor(buttons);
     QMessageBox::StandardButtons standard;
-    for (const ButtonSpec& s : specs)
+    for (const ButtonSpec& s : buttonList)
         standard |= s.button;
     box.setStandardButtons(standard);
-    for (const ButtonSpec& s : specs)
+    for (const ButtonSpec& s : buttonList)
         box.button(s.button)->setText(U(s.text));
-    box.setDefaultButton(specs.front().button);
+    box.setDefaultButton(buttonList.front().button);
 
     // Escape (and the window's close button) answer Cancel, else No, else OK.
-    const ButtonSpec* escape = &specs.front();
-    for (const ButtonSpec& s : specs)
+    const ButtonSpec* escape = &buttonList.front();
+    for (const ButtonSpec& s : buttonList)
         if (s.answer == Answer::Cancel || (s.answer == Answer::No && escape->answer != Answer::Cancel))
             escape = &s;
     box.setEscapeButton(escape->button);
 
     box.exec();
     const QAbstractButton* clicked = box.clickedButton();
-    for (const ButtonSpec& s : specs)
+    for (const ButtonSpec& s : buttonList)
         if (clicked == box.button(s.button))
             return s.answer;
     return escape->answer;
