@@ -19,13 +19,22 @@ QStringView ChopTrailingBlanks(QStringView s)
     return s;
 }
 
+qsizetype FindCrLf(QStringView s, qsizetype from)
+{
+    for (qsizetype p = s.indexOf(QLatin1Char('\r'), from); p >= 0; p = s.indexOf(QLatin1Char('\r'), p + 1)) {
+        if (p + 1 < s.size() && s[p + 1] == QLatin1Char('\n'))
+            return p;
+    }
+    return -1;
+}
+
 /// Calls `visit(line, terminator)` for each line of `text` split at CR LF.
 template<class Visit>
 void ForEachLine(QStringView text, Visit&& visit)
 {
     qsizetype start = 0;
     for (;;) {
-        const qsizetype brk = text.indexOf(kCrLf, start);
+        const qsizetype brk = FindCrLf(text, start);
         if (brk < 0) {
             visit(text.sliced(start), QStringView());
             return;

@@ -43,12 +43,6 @@ int FractionUnit(TagLayout layout)
     return 0;
 }
 
-void AppendTwoDigits(QString& out, int v)
-{
-    out.append(QChar(u'0' + v / 10 % 10));
-    out.append(QChar(u'0' + v % 10));
-}
-
 /// The value of `count` digits at `pos`, or -1 when one of them is not a digit.
 int FieldValue(QStringView s, qsizetype pos, qsizetype count)
 {
@@ -59,6 +53,42 @@ int FieldValue(QStringView s, qsizetype pos, qsizetype count)
         v = v * 10 + DigitValue(s[i]);
     }
     return v;
+}
+
+/// Appends "[mm:ss(:f)]" (or without brackets); the fraction has the layout's digits.
+void AppendFields(QString& out, int minutes, int seconds, int fraction, TagLayout layout, bool brackets)
+{
+    char16_t buf[12];
+    int n = 0;
+    auto two = [&](int v) {
+        buf[n++] = char16_t(u'0' + v / 10 % 10);
+        buf[n++] = char16_t(u'0' + v % 10);
+    };
+    if (brackets)
+        buf[n++] = u'[';
+    two(minutes);
+    buf[n++] = u':';
+    two(seconds);
+    switch (layout) {
+    case TagLayout::Seconds:
+        break;
+    case TagLayout::Tenths:
+        buf[n++] = u':';
+        buf[n++] = char16_t(u'0' + fraction % 10);
+        break;
+    case TagLayout::Hundredths:
+        buf[n++] = u':';
+        two(fraction);
+        break;
+    case TagLayout::Millis:
+        buf[n++] = u':';
+        buf[n++] = char16_t(u'0' + fraction / 100 % 10);
+        two(fraction % 100);
+        break;
+    }
+    if (brackets)
+        buf[n++] = u']';
+    out.append(QStringView(buf, n));
 }
 
 } // namespace
@@ -78,26 +108,7 @@ QString TagMatch::normalized() const
 
 void TagMatch::appendNormalized(QString& out) const
 {
-    out.append(QLatin1Char('['));
-    AppendTwoDigits(out, minutes);
-    out.append(QLatin1Char(':'));
-    AppendTwoDigits(out, seconds);
-    switch (layout) {
-    case TagLayout::Seconds:
-        break;
-    case TagLayout::Tenths:
-        out.append(QLatin1Char(':')).append(QChar(u'0' + fraction));
-        break;
-    case TagLayout::Hundredths:
-        out.append(QLatin1Char(':'));
-        AppendTwoDigits(out, fraction);
-        break;
-    case TagLayout::Millis:
-        out.append(QLatin1Char(':')).append(QChar(u'0' + fraction / 100));
-        AppendTwoDigits(out, fraction % 100);
-        break;
-    }
-    out.append(QLatin1Char(']'));
+    AppendFields(out, minutes, seconds, fraction, layout, true);
 }
 
 // The sixteen accepted shapes are exactly "[" d{1,2} ":" d{1,2} (":" d{1,3})? "]".
@@ -180,29 +191,15 @@ int ParseTimeTag(QStringView tag, TagLayout* layout)
 void AppendTimeTag(QString& out, qint64 msec, TagLayout layout, bool brackets)
 {
     const int v = static_cast<int>(std::clamp<qint64>(msec, 0, kMaxTagMsec));
-    if (brackets)
-        out.append(QLatin1Char('['));
-    AppendTwoDigits(out, v / 60000);
-    out.append(QLatin1Char(':'));
-    AppendTwoDigits(out, v % 60000 / 1000);
     const int ms = v % 1000;
+    int fraction = 0;
     switch (layout) {
-    case TagLayout::Seconds:
-        break;
-    case TagLayout::Tenths:
-        out.append(QLatin1Char(':')).append(QChar(u'0' + ms / 100));
-        break;
-    case TagLayout::Hundredths:
-        out.append(QLatin1Char(':'));
-        AppendTwoDigits(out, ms / 10);
-        break;
-    case TagLayout::Millis:
-        out.append(QLatin1Char(':')).append(QChar(u'0' + ms / 100));
-        AppendTwoDigits(out, ms % 100);
-        break;
+    case TagLayout::Seconds: break;
+    case TagLayout::Tenths: fraction = ms / 100; break;
+    case TagLayout::Hundredths: fraction = ms / 10; break;
+    case TagLayout::Millis: fraction = ms; break;
     }
-    if (brackets)
-        out.append(QLatin1Char(']'));
+    AppendFields(out, v / 60000, v % 60000 / 1000, fraction, layout, brackets);
 }
 
 QString FormatTimeTag(qint64 msec, TagLayout layout, bool brackets)
