@@ -60,7 +60,7 @@ TEST(TagScanner, NormalisesShortFieldsOfEveryShape)
     }
 }
 
-TEST(TagScanner, SpecExamples)
+TEST(TagScanner, PadsFieldsAndRefusesADotSeparator)
 {
     const TagMatch m = FindNextTag(U("x[1:2:3]y"));
     EXPECT_EQ(m.normalized(), U("[01:02:3]"));
