@@ -3,7 +3,8 @@
 namespace songfiles {
 namespace {
 
-constexpr qint64 kSampleWindow = 4096;
+constexpr qint64 kSampleWindow = 2048; // a stream is found again within this
+constexpr qint64 kWalkWindow = 65536;  // frame headers are walked through reads this large
 constexpr int kSpreadSamples = 4;
 constexpr int kMaxResyncs = 32;
 
@@ -155,12 +156,18 @@ std::optional<MpegInfo> MeasureMpeg(SongReader& reader, const SongLayout& layout
     qint64 frames = 0;
     qint64 walked = 0; // stream bytes covered by counted frames
     int resyncs = 0;
+    // Headers are read through a window, so that a stream of small frames costs a few
+    // reads rather than one per frame; every page of the file would be touched anyway.
+    QByteArray window;
+    qint64 windowAt = 0;
     qint64 pos = audioStart;
     while (pos + 4 <= end) {
-        char b[4];
-        if (!reader.readAt(pos, 4, b))
-            return readFailed();
-        const auto h = DecodeFrameHeader(QByteArrayView(b, 4));
+        if (pos < windowAt || pos + 4 > windowAt + window.size()) {
+            windowAt = pos;
+            if (!reader.readAt(pos, std::min(kWalkWindow, end - pos), window))
+                return readFailed();
+        }
+        const auto h = DecodeFrameHeader(QByteArrayView(window).sliced(pos - windowAt, 4));
         if (h && h->sameStream(first) && h->frameLength >= h->headerSize()) {
             ++frames;
             walked += h->frameLength;

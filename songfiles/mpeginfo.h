@@ -35,8 +35,8 @@ struct MpegInfo {
 /// Measures the stream of a file whose layout has a first frame. Play time is exact for
 /// constant bit rates and for streams with an information frame. Other streams whose bit
 /// rate is seen to vary (every frame in 8 KiB windows at the start and at four places
-/// spread over the stream is looked at) are measured by walking every frame header, a
-/// 4-byte read per frame.
+/// spread over the stream is looked at) are measured by walking every frame header, one
+/// read per 64 KiB.
 /// nullopt when the layout has no stream or a read fails.
 std::optional<MpegInfo> MeasureMpeg(SongReader& reader, const SongLayout& layout, QString* error = nullptr);
 

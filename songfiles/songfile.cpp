@@ -22,11 +22,9 @@ bool SongFile::open(const QString& path)
 {
     path_ = path;
     file_.setFileName(path);
-    if (QFileInfo(path).isDir())
-        return fail(QStringLiteral("%1 is a folder").arg(path));
     if (!file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return fail(QStringLiteral("cannot open %1: %2").arg(path, file_.errorString()));
-    stamp_ = FileStamp::Of(path);
+    stamp_ = {file_.size(), file_.fileTime(QFileDevice::FileModificationTime)};
     reader_ = std::make_unique<SongReader>(file_);
     QString why;
     std::optional<SongLayout> layout = ProbeSongLayout(*reader_, &why);

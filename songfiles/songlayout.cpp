@@ -15,40 +15,6 @@ constexpr int kMaxChunks = 256;
 constexpr qint64 kLyrics3v1MaxSize = 11 + 5100 + 9; // "LYRICSBEGIN", at most 5100 bytes, "LYRICSEND"
 constexpr qint64 kFreeFormatWindow = 4096;           // longer than any free-format frame
 
-/// Serves reads from the head and tail bytes already read, and reads the rest.
-class CachedReader {
-public:
-    explicit CachedReader(SongReader& reader) : reader_(reader) {}
-
-    SongReader& reader() { return reader_; }
-    qint64 size() const { return reader_.size(); }
-
-    void keep(qint64 pos, QByteArray bytes) { blocks_.push_back({pos, std::move(bytes)}); }
-
-    bool get(qint64 pos, qint64 n, QByteArray& out)
-    {
-        for (const auto& [at, bytes] : blocks_) {
-            if (pos >= at && n <= at + bytes.size() - pos) {
-                out = bytes.mid(pos - at, n);
-                return true;
-            }
-        }
-        return reader_.readAt(pos, n, out);
-    }
-
-    /// Up to `n` bytes at `pos`, fewer at the end of the file.
-    bool getUpTo(qint64 pos, qint64 n, QByteArray& out)
-    {
-        if (pos < 0 || pos > size())
-            return reader_.readAt(pos, 0, out); // reports the bad range
-        return get(pos, std::min(n, size() - pos), out);
-    }
-
-private:
-    SongReader& reader_;
-    std::vector<std::pair<qint64, QByteArray>> blocks_;
-};
-
 std::optional<qint64> Digits(QByteArrayView digits)
 {
     qint64 v = 0;
@@ -95,13 +61,13 @@ int MeasureFreeFormat(QByteArrayView window, const FrameHeader& first, qint64 by
 }
 
 /// Sets `header` when a valid stream starts at `start`; false only when a read fails.
-bool Confirm(CachedReader& in, qint64 start, qint64 end, std::optional<FrameHeader>& header, int* lengthOut)
+bool Confirm(SongReader& in, qint64 start, qint64 end, std::optional<FrameHeader>& header, int* lengthOut)
 {
     header.reset();
     if (start < 0 || end - start < 4)
         return true;
     QByteArray bytes;
-    if (!in.get(start, 4, bytes))
+    if (!in.readAt(start, 4, bytes))
         return false;
     std::optional<FrameHeader> first = DecodeFrameHeader(bytes);
     if (!first)
@@ -109,7 +75,7 @@ bool Confirm(CachedReader& in, qint64 start, qint64 end, std::optional<FrameHead
     int length = first->frameLength;
     if (first->isFreeFormat()) {
         QByteArray window;
-        if (!in.getUpTo(start, std::min(kFreeFormatWindow, end - start), window))
+        if (!in.readUpTo(start, std::min(kFreeFormatWindow, end - start), window))
             return false;
         length = MeasureFreeFormat(window, *first, end - start);
     }
@@ -120,7 +86,7 @@ bool Confirm(CachedReader& in, qint64 start, qint64 end, std::optional<FrameHead
         // Another frame of the same stream must follow (a stream of one frame ends here).
         if (next + 4 > end)
             return true;
-        if (!in.get(next, 4, bytes))
+        if (!in.readAt(next, 4, bytes))
             return false;
         if (!SameStreamAt(bytes, 0, *first))
             return true;
@@ -131,20 +97,20 @@ bool Confirm(CachedReader& in, qint64 start, qint64 end, std::optional<FrameHead
     return true;
 }
 
-bool Locate(CachedReader& in, qint64 end, ByteRange& block)
+bool Locate(SongReader& in, qint64 end, ByteRange& block)
 {
     block = {};
     QByteArray marker;
     qint64 markerAt = end - 9;
     if (markerAt < 0)
         return true;
-    if (!in.get(markerAt, 9, marker))
+    if (!in.readAt(markerAt, 9, marker))
         return false;
     if (marker != "LYRICS200") {
         markerAt = end - 128 - 9;
         if (markerAt < 0)
             return true;
-        if (!in.get(markerAt, 9, marker))
+        if (!in.readAt(markerAt, 9, marker))
             return false;
         if (marker != "LYRICS200")
             return true;
@@ -152,7 +118,7 @@ bool Locate(CachedReader& in, qint64 end, ByteRange& block)
     if (markerAt < 6)
         return true;
     QByteArray digits;
-    if (!in.get(markerAt - 6, 6, digits))
+    if (!in.readAt(markerAt - 6, 6, digits))
         return false;
     const std::optional<qint64> size = Digits(digits);
     if (!size)
@@ -161,7 +127,7 @@ bool Locate(CachedReader& in, qint64 end, ByteRange& block)
     if (start < 0 || *size < 11)
         return true;
     QByteArray begin;
-    if (!in.get(start, 11, begin))
+    if (!in.readAt(start, 11, begin))
         return false;
     if (begin == "LYRICSBEGIN")
         block = {start, *size + 15};
@@ -170,19 +136,19 @@ bool Locate(CachedReader& in, qint64 end, ByteRange& block)
 
 /// A Lyrics3 v1 block ending at `end`: "LYRICSEND" there, "LYRICSBEGIN" at most 5100
 /// lyrics bytes before it.
-bool LocateV1(CachedReader& in, qint64 end, qint64 floor, ByteRange& block)
+bool LocateV1(SongReader& in, qint64 end, qint64 floor, ByteRange& block)
 {
     block = {};
     if (end - floor < 20)
         return true;
     QByteArray marker;
-    if (!in.get(end - 9, 9, marker))
+    if (!in.readAt(end - 9, 9, marker))
         return false;
     if (marker != "LYRICSEND")
         return true;
     const qint64 from = std::max(floor, end - kLyrics3v1MaxSize);
     QByteArray window;
-    if (!in.get(from, end - 9 - from, window))
+    if (!in.readAt(from, end - 9 - from, window))
         return false;
     const qsizetype at = window.indexOf("LYRICSBEGIN");
     if (at >= 0)
@@ -204,14 +170,14 @@ qint64 Id3v2Size(QByteArrayView h)
     return size;
 }
 
-bool Walk(CachedReader& in, std::vector<RiffChunk>& chunks)
+bool Walk(SongReader& in, std::vector<RiffChunk>& chunks)
 {
     chunks.clear();
     const qint64 size = in.size();
     qint64 p = 12;
     while (p + 8 <= size && static_cast<int>(chunks.size()) < kMaxChunks) {
         QByteArray h;
-        if (!in.get(p, 8, h))
+        if (!in.readAt(p, 8, h))
             return false;
         // A NUL in front of a chunk id is the pad byte of odd-sized data before it, also
         // where the writer did not count it.
@@ -219,7 +185,7 @@ bool Walk(CachedReader& in, std::vector<RiffChunk>& chunks)
             ++p;
             if (p + 8 > size)
                 break;
-            if (!in.get(p, 8, h))
+            if (!in.readAt(p, 8, h))
                 return false;
         }
         RiffChunk c;
@@ -245,8 +211,7 @@ ByteRange RiffChunk::dataRange(qint64 fileSize) const
 
 bool WalkRiffChunks(SongReader& reader, std::vector<RiffChunk>& chunks)
 {
-    CachedReader in(reader);
-    return Walk(in, chunks);
+    return Walk(reader, chunks);
 }
 
 std::optional<RiffChunk> FindChunk(SongReader& reader, QByteArrayView id)
@@ -280,8 +245,7 @@ bool ReadId3v1(SongReader& reader, qint64 end, std::optional<QByteArray>& tag)
 
 bool LocateLyrics3(SongReader& reader, qint64 end, ByteRange& block)
 {
-    CachedReader in(reader);
-    return Locate(in, end, block);
+    return Locate(reader, end, block);
 }
 
 bool ReadLyrics3Bytes(SongReader& reader, qint64 end, std::optional<QByteArray>& block)
@@ -301,8 +265,7 @@ bool ReadLyrics3Bytes(SongReader& reader, qint64 end, std::optional<QByteArray>&
 
 bool ConfirmStreamStart(SongReader& reader, qint64 start, qint64 end, std::optional<FrameHeader>& header, int* frameLength)
 {
-    CachedReader in(reader);
-    return Confirm(in, start, end, header, frameLength);
+    return Confirm(reader, start, end, header, frameLength);
 }
 
 std::optional<SongLayout> ProbeSongLayout(SongReader& reader, QString* error)
@@ -315,16 +278,17 @@ std::optional<SongLayout> ProbeSongLayout(SongReader& reader, QString* error)
     SongLayout L;
     L.fileSize = reader.size();
     L.tagsEnd = L.fileSize;
-    CachedReader in(reader);
+    // The first and last few kilobytes answer most questions; the reader keeps them.
+    SongReader& in = reader;
     QByteArray head;
     if (!reader.readUpTo(0, kHeadSize, head))
         return readFailed();
-    in.keep(0, head);
+    reader.keep(0, head);
     if (L.fileSize > kHeadSize) {
         QByteArray tail;
         if (!reader.readAt(L.fileSize - kTailSize, kTailSize, tail))
             return readFailed();
-        in.keep(L.fileSize - kTailSize, std::move(tail));
+        reader.keep(L.fileSize - kTailSize, std::move(tail));
     }
 
     auto notASong = [&](const char* why) {
@@ -359,7 +323,7 @@ std::optional<SongLayout> ProbeSongLayout(SongReader& reader, QString* error)
                 L.dataChunk = c;
             } else if (c.id == "LIST" && !L.listChunk && !c.truncated && c.size >= 4) {
                 QByteArray type;
-                if (!in.get(c.data(), 4, type))
+                if (!in.readAt(c.data(), 4, type))
                     return readFailed();
                 if (type == "INFO")
                     L.listChunk = c;
@@ -381,7 +345,7 @@ std::optional<SongLayout> ProbeSongLayout(SongReader& reader, QString* error)
         }
         QByteArray id3;
         if (streamStart + 10 <= L.tagsEnd) {
-            if (!in.get(streamStart, 10, id3))
+            if (!in.readAt(streamStart, 10, id3))
                 return readFailed();
             if (const qint64 size = Id3v2Size(id3)) {
                 flags |= Id3v2;
@@ -400,7 +364,7 @@ std::optional<SongLayout> ProbeSongLayout(SongReader& reader, QString* error)
         std::optional<QByteArray> tag;
         QByteArray bytes;
         if (L.tagsEnd - kId3v1Size >= floor) {
-            if (!in.get(L.tagsEnd - kId3v1Size, kId3v1Size, bytes))
+            if (!in.readAt(L.tagsEnd - kId3v1Size, kId3v1Size, bytes))
                 return readFailed();
             if (IsId3v1(bytes)) {
                 flags |= MarkI;
@@ -438,7 +402,7 @@ std::optional<SongLayout> ProbeSongLayout(SongReader& reader, QString* error)
         QByteArray more;
         if (!reader.readUpTo(streamStart, kHeadSize, more))
             return readFailed();
-        in.keep(streamStart, std::move(more));
+        reader.keep(streamStart, std::move(more));
     }
     int length = 0;
     if (!Confirm(in, streamStart, streamEnd, L.firstFrame, &length))

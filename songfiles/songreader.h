@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <vector>
 
 class QIODevice;
 
@@ -35,6 +36,10 @@ public:
     /// Reads up to `n` bytes at `pos`, fewer at the end of the file (none past it).
     bool readUpTo(qint64 pos, qint64 n, QByteArray& out);
 
+    /// Keeps bytes already read (at `pos`) to serve later reads inside them.
+    void keep(qint64 pos, QByteArray bytes);
+
+    /// Reads that went to the device.
     int readCount() const { return reads_; }
     QString errorString() const { return error_; }
 
@@ -46,8 +51,12 @@ public:
 private:
     bool fail(const QString& why);
 
+    bool readDevice(qint64 pos, qint64 n, char* out);
+
     QIODevice& device_;
+    int handle_ = -1; // the file descriptor of a QFile, read with pread
     qint64 size_ = 0;
+    std::vector<std::pair<qint64, QByteArray>> kept_;
     int reads_ = 0;
     QString error_;
 };
