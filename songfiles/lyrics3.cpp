@@ -1,6 +1,7 @@
 #include "songfiles/lyrics3.h"
 
 #include "common/codepage.h"
+#include "lyrics/timetag.h"
 #include "songfiles/id3v1.h"
 #include "songfiles/riffinfo.h"
 
@@ -32,11 +33,6 @@ std::optional<qint64> Digits(QByteArrayView digits)
 QByteArray Padded(qint64 value, int width)
 {
     return QByteArray::number(value).rightJustified(width, '0');
-}
-
-QString CutAtNulTrimmed(const QString& s)
-{
-    return FieldText(s);
 }
 
 } // namespace
@@ -125,6 +121,13 @@ std::optional<QByteArray> BuildLyrics3(const Lyrics3Record& source, Lyrics3Paddi
     return out;
 }
 
+QString Lyrics3Indicator(const QString& lyrics)
+{
+    if (lyrics.isEmpty())
+        return QStringLiteral("00");
+    return lyrics::HasTags(lyrics, true) ? QStringLiteral("11") : QStringLiteral("10");
+}
+
 Lyrics3Record FillLyrics3FromInfo(const InfoValues& info, const QString& lyrics)
 {
     Lyrics3Record r;
@@ -142,10 +145,10 @@ Lyrics3Record FillLyrics3FromId3v1(const Id3v1Record& tag, const QString& lyrics
     Lyrics3Record r;
     if (!lyrics.isEmpty())
         r[LYR] = lyrics;
-    r[ETT] = CutAtNulTrimmed(tag.title);
-    r[EAR] = CutAtNulTrimmed(tag.artist);
-    r[EAL] = CutAtNulTrimmed(tag.album);
-    r[INF] = CutAtNulTrimmed(tag.comment);
+    r[ETT] = FieldText(tag.title);
+    r[EAR] = FieldText(tag.artist);
+    r[EAL] = FieldText(tag.album);
+    r[INF] = FieldText(tag.comment);
     return r;
 }
 

@@ -7,7 +7,9 @@
 #include "playback/vbmp3_files.h"
 #include "songfiles/genres.h"
 #include "songfiles/pathprobe.h"
+#include "lyrics/atblock.h"
 #include "songfiles/silence.h"
+#include "songfiles/songcorrection.h"
 #include "songfiles/songfile.h"
 #include "songfiles/songtags.h"
 
@@ -164,6 +166,7 @@ QString ProbeJson(const QString& path, SongFile& song)
 
     const int silence = mpeg ? SilentLeadFrames(song.reader(), song.layout(), *mpeg) : 0;
     o.number("silenceFrames", silence);
+    o.number("silenceMs", mpeg ? lyrics::FramesToMsec(silence, mpeg->sampleRate) : 0);
     return o.json();
 }
 
@@ -426,6 +429,96 @@ int RunTagsWrite(const QCommandLineParser& parser)
     return kExitOk;
 }
 
+// --- song-dependent corrections -----------------------------------------------------
+
+const QString kProcessFailed = QStringLiteral("処理に失敗しました。");
+
+/// winamp → true, standard → false; `fallback` when the option is not given.
+std::optional<bool> ParseTimeBase(const QCommandLineParser& parser, const QString& option, std::optional<bool> fallback,
+                                  QString* error)
+{
+    if (!parser.isSet(option)) {
+        if (!fallback)
+            *error = QStringLiteral("--%1 winamp|standard is required").arg(option);
+        return fallback;
+    }
+    const QString v = parser.value(option);
+    if (v == QLatin1String("winamp"))
+        return true;
+    if (v == QLatin1String("standard"))
+        return false;
+    *error = QStringLiteral("--%1: \"%2\" is neither winamp nor standard").arg(option, v);
+    return std::nullopt;
+}
+
+std::optional<QString> SongOption(const QCommandLineParser& parser, QString* error)
+{
+    const QString song = parser.value(QStringLiteral("song"));
+    if (song.isEmpty()) {
+        *error = QStringLiteral("--song SONG is required");
+        return std::nullopt;
+    }
+    return song;
+}
+
+void AddCorrectionOptions(QCommandLineParser& parser)
+{
+    parser.addOption(QCommandLineOption(QStringLiteral("song"), QStringLiteral("The song the tags are corrected for."),
+                                        QStringLiteral("SONG")));
+    parser.addOption(QCommandLineOption(QStringLiteral("user-time"),
+                                        QStringLiteral("The user's own time base, used when the lyrics do not state "
+                                                       "theirs: winamp (default) or standard."),
+                                        QStringLiteral("BASE")));
+    parser.addOption(QCommandLineOption(QStringLiteral("user-name"), QStringLiteral("The user's name for the @ block."),
+                                        QStringLiteral("NAME")));
+    AddInPlaceOption(parser);
+}
+
+int RunTagsConvert(const QCommandLineParser& parser)
+{
+    QString error;
+    const std::optional<qint64> kind = ParseInteger(parser.value(QStringLiteral("kind")), QStringLiteral("kind"), &error);
+    if (!kind)
+        return Error(parser.isSet(QStringLiteral("kind")) ? error : QStringLiteral("--kind 0..3 is required"));
+    if (*kind < 0 || *kind > 3)
+        return Error(QStringLiteral("--kind: %1 is not a conversion (0 to 3)").arg(*kind));
+    const std::optional<QString> song = SongOption(parser, &error);
+    const std::optional<bool> userWinAmp = ParseTimeBase(parser, QStringLiteral("user-time"), true, &error);
+    if (!song || !userWinAmp)
+        return Error(error);
+    const QString userName = parser.value(QStringLiteral("user-name"));
+    return RunTextFilter(parser, [&](const QString& text) {
+        QString out = text;
+        QString why;
+        if (!ConvertTagsForSong(out, *song, lyrics::ReadCorrectionData(text, *userWinAmp).data,
+                                static_cast<lyrics::ConversionKind>(*kind), userName, &why))
+            return FilterResult::Failed(text, kProcessFailed + QStringLiteral(" (") + why + QLatin1Char(')'));
+        return FilterResult::Ok(std::move(out));
+    });
+}
+
+int RunAtblockAdd(const QCommandLineParser& parser)
+{
+    QString error;
+    const std::optional<QString> song = SongOption(parser, &error);
+    const std::optional<bool> winAmpTags = song ? ParseTimeBase(parser, QStringLiteral("time-type"), std::nullopt, &error)
+                                                : std::nullopt;
+    const std::optional<bool> userWinAmp = winAmpTags ? ParseTimeBase(parser, QStringLiteral("user-time"), true, &error)
+                                                      : std::nullopt;
+    if (!userWinAmp)
+        return Error(error);
+    const QString userName = parser.value(QStringLiteral("user-name"));
+    return RunTextFilter(parser, [&](const QString& text) {
+        lyrics::CorrectionData data = lyrics::ReadCorrectionData(text, *userWinAmp).data;
+        data.TimeType = *winAmpTags ? lyrics::TimeBase::WinAmp : lyrics::TimeBase::Standard;
+        QString out = text;
+        QString why;
+        if (!AddCorrectionDataForSong(out, *song, data, userName, &why))
+            return FilterResult::Failed(text, kProcessFailed + QStringLiteral(" (") + why + QLatin1Char(')'));
+        return FilterResult::Ok(std::move(out));
+    });
+}
+
 QCommandLineOption Flag(const char* name, const char* help)
 {
     return QCommandLineOption(QLatin1String(name), QString::fromUtf8(help));
@@ -526,6 +619,42 @@ const Registrar tagsWrite({
         p.addOption(Flag("ex-genre", "Use the extended genres 251-255."));
     },
     RunTagsWrite,
+});
+
+const Registrar tagsConvert({
+    {QStringLiteral("tags"), QStringLiteral("convert")},
+    QStringLiteral("--kind 0..3 --song SONG [--user-time winamp|standard] [--user-name NAME] [-i] [FILE...]"),
+    QStringLiteral("Convert the time tags for a song (補正変換): 0 WinAmp→WinAmp, 1 WinAmp→standard, "
+                   "2 standard→WinAmp, 3 standard→standard."),
+    QStringLiteral("The song's sample rate and leading silence are measured on SONG. Every tag is moved by\n"
+                   "the lyrics' offset, or by the difference in leading silence, and rescaled to the\n"
+                   "target time base; a new @ block records it. A text without tags (or a song that\n"
+                   "cannot be measured) fails with \"処理に失敗しました。\", its text unchanged, exit 1.\n\n"
+                   "Reads FILE (standard input when it is missing or \"-\") and writes the result to\n"
+                   "standard output, or back into each FILE with --in-place."),
+    [](QCommandLineParser& p) {
+        p.addOption(QCommandLineOption(QStringLiteral("kind"), QStringLiteral("The conversion, 0 to 3."), QStringLiteral("N")));
+        AddCorrectionOptions(p);
+    },
+    RunTagsConvert,
+});
+
+const Registrar atblockAdd({
+    {QStringLiteral("atblock"), QStringLiteral("add")},
+    QStringLiteral("--song SONG --time-type winamp|standard [--user-time winamp|standard] [--user-name NAME] [-i] [FILE...]"),
+    QStringLiteral("Write fresh correction data for a song (補正用データの新規追加); tag times stay."),
+    QStringLiteral("The @ block gets the song's time ratio for the time base the tags were made in\n"
+                   "(--time-type) and its leading silence; the user becomes the tagger, or the editor when\n"
+                   "the lyrics already name a tagger. Failure: \"処理に失敗しました。\", exit 1.\n\n"
+                   "Reads FILE (standard input when it is missing or \"-\") and writes the result to\n"
+                   "standard output, or back into each FILE with --in-place."),
+    [](QCommandLineParser& p) {
+        p.addOption(QCommandLineOption(QStringLiteral("time-type"),
+                                       QStringLiteral("The time base the tags were made in: winamp or standard."),
+                                       QStringLiteral("BASE")));
+        AddCorrectionOptions(p);
+    },
+    RunAtblockAdd,
 });
 
 } // namespace

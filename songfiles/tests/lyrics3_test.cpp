@@ -123,6 +123,9 @@ TEST(Lyrics3Building, IndicatorFollowsTheLyrics)
     EXPECT_TRUE(BuildLyrics3(r, Lyrics3Padding::None)->startsWith("LYRICSBEGININD0000200"));
     r[LYR] = QStringLiteral("no tags here");
     EXPECT_TRUE(BuildLyrics3(r, Lyrics3Padding::None)->startsWith("LYRICSBEGININD0000210"));
+    r[LYR] = QStringLiteral("one [0:5] tag is enough");
+    EXPECT_TRUE(BuildLyrics3(r, Lyrics3Padding::None)->startsWith("LYRICSBEGININD0000211"));
+    EXPECT_EQ(Lyrics3Indicator(QStringLiteral("[01.23]")), QStringLiteral("10")) << "a dot is no separator";
 }
 
 TEST(Lyrics3Building, RefusesTextTheCodePageCannotHold)

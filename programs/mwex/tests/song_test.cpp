@@ -347,3 +347,66 @@ TEST_F(MwexSong, TagsWriteRefusesBadInputAndWritesNothing)
         EXPECT_EQ(ReadBytes(rmp), rmpBytes);
     }
 }
+
+TEST_F(MwexSong, ProbeGivesTheSilenceInMilliseconds)
+{
+    const QJsonObject o = ProbeOne(Put(Frames(4, '\0') + Frames(10)));
+    EXPECT_EQ(o["silenceFrames"].toInt(), 4);
+    EXPECT_EQ(o["silenceMs"].toInt(), 104); // 4 × 1152 / 44.1 = 104.5
+}
+
+TEST_F(MwexSong, TagsConvertUsesTheSongsRateAndSilence)
+{
+    const QString song = Put(Frames(2, '\0') + Frames(20));
+    auto r = Mwex({QStringLiteral("tags"), QStringLiteral("convert"), QStringLiteral("--kind"), QStringLiteral("2"),
+                   QStringLiteral("--song"), song, QStringLiteral("--user-name"), QStringLiteral("わたし")},
+                  Sjis("[01:00:00]歌\r\n"));
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith(Sjis("[00:59:71]歌\r\n"))) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("@TimeRatio=0.9953125"));
+    EXPECT_TRUE(r.out.contains("@SilencemSec=52"));
+    EXPECT_TRUE(r.out.contains("@EditedBy=" + Sjis("わたし")));
+}
+
+TEST_F(MwexSong, TagsConvertFailureKeepsTheTextAndExitsOne)
+{
+    const QString song = Put(Frames(20));
+    const QString lyrics = Put("no tags\r\n", QStringLiteral("l.txt"));
+    auto r = Mwex({QStringLiteral("tags"), QStringLiteral("convert"), QStringLiteral("--kind"), QStringLiteral("3"),
+                   QStringLiteral("--song"), song, QStringLiteral("-i"), lyrics});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("処理に失敗しました。").toUtf8()));
+    EXPECT_EQ(ReadBytes(lyrics), "no tags\r\n");
+    r = Mwex({QStringLiteral("tags"), QStringLiteral("convert"), QStringLiteral("--kind"), QStringLiteral("3"),
+              QStringLiteral("--song"), Put("not a song", QStringLiteral("x.mp3"))},
+             "[00:01:00]a");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "[00:01:00]a");
+    for (const QStringList& bad : {QStringList{QStringLiteral("--song"), song},
+                                   QStringList{QStringLiteral("--kind"), QStringLiteral("4"), QStringLiteral("--song"), song},
+                                   QStringList{QStringLiteral("--kind"), QStringLiteral("1")},
+                                   QStringList{QStringLiteral("--kind"), QStringLiteral("1"), QStringLiteral("--song"), song,
+                                               QStringLiteral("--user-time"), QStringLiteral("local")}}) {
+        r = Mwex(QStringList{QStringLiteral("tags"), QStringLiteral("convert")} + bad, "[00:01:00]a");
+        EXPECT_EQ(r.status, 2) << bad.join(' ').toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+}
+
+TEST_F(MwexSong, AtblockAddWritesFreshCorrectionData)
+{
+    const QString song = Put(Frames(3, '\0') + Frames(20));
+    const QString lyrics = Put("@TaggingBy=someone\r\n[00:01:00]a\r\n", QStringLiteral("l.txt"));
+    const auto r = Mwex({QStringLiteral("atblock"), QStringLiteral("add"), QStringLiteral("--song"), song, QStringLiteral("--time-type"),
+                         QStringLiteral("standard"), QStringLiteral("--user-name"), QStringLiteral("me"), QStringLiteral("-i"), lyrics});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QByteArray text = ReadBytes(lyrics);
+    EXPECT_TRUE(text.startsWith("[00:01:00]a\r\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("@TimeRatio=1\r\n"));
+    EXPECT_TRUE(text.contains("@SilencemSec=78\r\n")); // 3 frames
+    EXPECT_TRUE(text.contains("@TaggingBy=someone"));
+    EXPECT_TRUE(text.contains("@EditedBy=me"));
+    const auto missing = Mwex({QStringLiteral("atblock"), QStringLiteral("add"), QStringLiteral("--song"), song}, "x");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_TRUE(missing.err.contains("--time-type"));
+}
