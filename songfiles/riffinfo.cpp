@@ -123,14 +123,12 @@ QByteArray WriteInfoList(const InfoValues& values, qint64 writePosition)
         if (i == IID3) {
             if (!ilycBlock && !v.isEmpty())
                 AppendChunk(out, i, v);
-        } else if (i == ILYC && ilycBlock) {
+        } else if (i == ILYC && HoldsLyrics3Block(v)) {
+            // Read whole, written whole: a Lyrics3 block (with or without its tag).
             AppendChunk(out, i, v);
         } else {
-            // Code-page text, a NUL, and a second NUL to make the length even. (An ILYC
-            // text that mentions "LYRICSBEGIN" is read back whole, terminators included.)
+            // Code-page text, a NUL, and a second NUL to make the length even.
             QByteArray text = v;
-            while (text.endsWith('\0'))
-                text.chop(1);
             text.append('\0');
             if (text.size() % 2)
                 text.append('\0');

@@ -51,8 +51,8 @@ std::optional<InfoValues> ReadInfoList(QByteArrayView listData, QString* error =
 /// The bytes of a whole LIST chunk ("LIST", size, "INFO", the 18 values in order) to be
 /// written at `writePosition`, preceded by a NUL pad byte when that position is odd.
 /// Every text value is written, empty ones as two NULs; an ILYC value holding a Lyrics3
-/// block and a tag is written unchanged and IID3 is then left out; an empty IID3 is left
-/// out too.
+/// block is written unchanged, as it was read, and when it is a block followed by a tag,
+/// IID3 is left out; an empty IID3 is left out too.
 QByteArray WriteInfoList(const InfoValues& values, qint64 writePosition = 0);
 
 } // namespace songfiles

@@ -1,4 +1,4 @@
-// Fuzzes the RIFF INFO list reader; what it reads must write and read back stably.
+// Fuzzes the RIFF INFO list reader; what it reads must write and read back unchanged.
 #include "songfiles/riffinfo.h"
 #include "songfiles/songedit.h"
 
@@ -20,6 +20,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray once = WriteInfoList(*values);
     const std::optional<InfoValues> back = ReadInfoList(QByteArrayView(once).sliced(8));
     if (!back)
+        abort();
+    // Everything comes back, except an IID3 that a Lyrics3 block with its tag in ILYC
+    // replaces.
+    InfoValues expected = *values;
+    if (HoldsLyrics3AndTag(expected.bytes[ILYC]))
+        expected.bytes[IID3].clear();
+    if (*back != expected)
         abort();
     const QByteArray twice = WriteInfoList(*back);
     const std::optional<InfoValues> third = ReadInfoList(QByteArrayView(twice).sliced(8));

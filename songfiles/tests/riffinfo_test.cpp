@@ -127,14 +127,30 @@ TEST(InfoListWriting, WriteReadWriteGivesTheSameBytes)
     const char* texts[] = {"タイトル", "歌手", "アルバム", "注釈", "2024", "Anime", "著作権", "技師", "出典", "ソフト", "鍵", "技術", "依頼"};
     for (int i = 0; i < 13; ++i)
         ASSERT_TRUE(v.setText(i, QString::fromUtf8(texts[i])));
-    v.setText(ILYC, QStringLiteral("LYRICSBEGIN in plain text"));
+    v.bytes[ILYC] = "LYRICSBEGIN without a tag"; // kept whole, not as text
     v.bytes[IID3] = synth::Id3v1("t");
     const QByteArray once = WriteInfoList(v);
     const auto back = ReadInfoList(once.mid(8));
     ASSERT_TRUE(back);
     for (int i = 0; i < 13; ++i)
         EXPECT_EQ(back->text(i), QString::fromUtf8(texts[i]));
+    EXPECT_EQ(back->bytes[ILYC], v.bytes[ILYC]);
+    EXPECT_EQ(*back, v);
     EXPECT_EQ(WriteInfoList(*back), once);
+}
+
+TEST(InfoListWriting, OddBlockWithoutTagInIlycStaysTheSameAcrossRoundTrips)
+{
+    // Found by fuzzing: such a value once gained a terminator on each write, which moved
+    // "LYRICS200TAG" and turned it into a block-and-tag value that hid IID3.
+    InfoValues v;
+    QByteArray ilyc = "LYRICSBEGIN" + QByteArray(63, 'x') + "LYRICS200TAG" + QByteArray(126, '\0');
+    v.bytes[ILYC] = ilyc;
+    v.bytes[IID3] = synth::Id3v1("t");
+    ASSERT_FALSE(HoldsLyrics3AndTag(ilyc));
+    const auto once = ReadInfoList(WriteInfoList(v).mid(8));
+    ASSERT_TRUE(once);
+    EXPECT_EQ(*once, v);
 }
 
 TEST(InfoValuesText, RefusesCharactersTheCodePageCannotHold)
