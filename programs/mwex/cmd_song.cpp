@@ -252,6 +252,8 @@ QString KindCheck(playback::Vbmp3Files& engine, const QString& path, SongKind ki
 /// there is none.
 QString FirstUnencodable(const QString& text)
 {
+    if (common::IsCp932Encodable(text))
+        return {};
     for (qsizetype i = 0; i < text.size(); ++i) {
         const qsizetype len = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
         if (!common::IsCp932Encodable(QStringView(text).mid(i, len)))

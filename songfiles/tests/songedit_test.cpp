@@ -370,6 +370,18 @@ TEST_F(SongEditTest, EmbeddingIntoAnRmpUsesIlycOrIid3)
     }
 }
 
+TEST_F(SongEditTest, EmbeddingIntoAnRmpWithoutInfoListGivesItOne)
+{
+    const QByteArray stream = synth::PlainMp3();
+    const QString path = Write(synth::Rmp(stream, {}), QStringLiteral("a.rmp"));
+    ASSERT_TRUE(EmbedLyrics3(path, LyricsRecord(QStringLiteral("la")), Lyrics3Target::Ilyc));
+    SongTags tags;
+    ASSERT_TRUE(ReadSongTags(path, tags));
+    EXPECT_EQ(tags.kind, Rmp | MarkI | Lyrics3);
+    EXPECT_EQ(tags.lyrics, QStringLiteral("la"));
+    EXPECT_EQ(ReadBytes(path).mid(20, stream.size()), stream);
+}
+
 TEST_F(SongEditTest, EmbeddingRefusesWhatItCannotReplace)
 {
     const Lyrics3Record r = LyricsRecord(QStringLiteral("x"));
