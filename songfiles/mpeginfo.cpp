@@ -1,5 +1,7 @@
 #include "songfiles/mpeginfo.h"
 
+#include <array>
+
 namespace songfiles {
 namespace {
 
@@ -66,6 +68,40 @@ bool WindowBitRates(SongReader& reader, qint64 pos, qint64 end, const FrameHeade
     }
     return true;
 }
+
+/// Lengths of the frames of one stream by their header bytes, remembered by the byte
+/// that varies (bit rate, sample rate, padding): the walk decodes each kind only once.
+class FrameLengths {
+public:
+    explicit FrameLengths(const FrameHeader& first) : first_(first) { known_.fill(-1); }
+
+    /// The length of the frame whose header is at `h`, or 0 when it is not a frame of
+    /// this stream.
+    int of(const char* h)
+    {
+        const auto b1 = std::uint8_t(h[1]), b2 = std::uint8_t(h[2]);
+        if (std::uint8_t(h[0]) != 0xFF || (b1 & 0xFE) != (firstByte1() & 0xFE))
+            return 0;
+        int& known = known_[(b2 << 1) | (b1 & 1)];
+        if (known < 0) {
+            const auto header = DecodeFrameHeader(QByteArrayView(h, 4));
+            known = header && header->sameStream(first_) && header->frameLength >= header->headerSize()
+                ? header->frameLength
+                : 0;
+        }
+        return known;
+    }
+
+private:
+    std::uint8_t firstByte1() const
+    {
+        const int versionBits = first_.version == Mpeg1 ? 3 : first_.version == Mpeg2 ? 2 : 0;
+        return std::uint8_t(0xE0 | (versionBits << 3) | ((4 - first_.layer) << 1));
+    }
+
+    FrameHeader first_;
+    std::array<int, 512> known_;
+};
 
 double SecondsPerFrame(const FrameHeader& h)
 {
@@ -156,6 +192,7 @@ std::optional<MpegInfo> MeasureMpeg(SongReader& reader, const SongLayout& layout
     qint64 frames = 0;
     qint64 walked = 0; // stream bytes covered by counted frames
     int resyncs = 0;
+    FrameLengths lengths(first);
     // Headers are read through a window, so that a stream of small frames costs a few
     // reads rather than one per frame; every page of the file would be touched anyway.
     QByteArray window;
@@ -167,11 +204,11 @@ std::optional<MpegInfo> MeasureMpeg(SongReader& reader, const SongLayout& layout
             if (!reader.readAt(pos, std::min(kWalkWindow, end - pos), window))
                 return readFailed();
         }
-        const auto h = DecodeFrameHeader(QByteArrayView(window).sliced(pos - windowAt, 4));
-        if (h && h->sameStream(first) && h->frameLength >= h->headerSize()) {
+        const int length = lengths.of(window.constData() + (pos - windowAt));
+        if (length > 0) {
             ++frames;
-            walked += h->frameLength;
-            pos += h->frameLength;
+            walked += length;
+            pos += length;
             continue;
         }
         // Damaged data: find the stream again a little further on.
