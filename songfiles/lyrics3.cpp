@@ -18,8 +18,14 @@ int KnownField(QByteArrayView id)
     return -1;
 }
 
-/// The value of `digits` when every byte is an ASCII digit.
-std::optional<qint64> Digits(QByteArrayView digits)
+QByteArray Padded(qint64 value, int width)
+{
+    return QByteArray::number(value).rightJustified(width, '0');
+}
+
+} // namespace
+
+std::optional<qint64> Lyrics3Digits(QByteArrayView digits)
 {
     qint64 v = 0;
     for (char c : digits) {
@@ -29,13 +35,6 @@ std::optional<qint64> Digits(QByteArrayView digits)
     }
     return v;
 }
-
-QByteArray Padded(qint64 value, int width)
-{
-    return QByteArray::number(value).rightJustified(width, '0');
-}
-
-} // namespace
 
 QByteArrayView Lyrics3FieldId(int field)
 {
@@ -53,7 +52,7 @@ std::optional<Lyrics3Record> ParseLyrics3(QByteArrayView block, QString* error)
         return fail("not a Lyrics3 v2 block");
     // Fields followed by the six size digits.
     const QByteArrayView rest = block.sliced(11, block.size() - 11 - 9);
-    const std::optional<qint64> size = Digits(rest.last(6));
+    const std::optional<qint64> size = Lyrics3Digits(rest.last(6));
     if (!size || *size != rest.size() + 5)
         return fail("the Lyrics3 size digits do not match the block");
     const QByteArrayView fields = rest.first(rest.size() - 6);
@@ -64,7 +63,7 @@ std::optional<Lyrics3Record> ParseLyrics3(QByteArrayView block, QString* error)
         if (fields.size() - p < 8)
             return fail("a Lyrics3 field head runs past the end of the block");
         const QByteArrayView id = fields.sliced(p, 3);
-        const qint64 n = Digits(fields.sliced(p + 3, 5)).value_or(0);
+        const qint64 n = Lyrics3Digits(fields.sliced(p + 3, 5)).value_or(0);
         const int known = KnownField(id);
         if (n > fields.size() - p - 8)
             return fail("a Lyrics3 field runs past the end of the block");

@@ -17,6 +17,9 @@ struct InfoValues;
 /// The standard fields, in the order in which they are written.
 enum Lyrics3Field : int { IND, LYR, INF, IMG, AUT, EAL, EAR, ETT, kLyrics3FieldCount };
 
+/// The value of a block's size digits; nullopt unless every byte is an ASCII digit.
+std::optional<qint64> Lyrics3Digits(QByteArrayView digits);
+
 /// The three-letter id of a field ("IND" …).
 QByteArrayView Lyrics3FieldId(int field);
 

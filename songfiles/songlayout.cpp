@@ -15,17 +15,6 @@ constexpr int kMaxChunks = 256;
 constexpr qint64 kLyrics3v1MaxSize = 11 + 5100 + 9; // "LYRICSBEGIN", at most 5100 bytes, "LYRICSEND"
 constexpr qint64 kFreeFormatWindow = 4096;           // longer than any free-format frame
 
-std::optional<qint64> Digits(QByteArrayView digits)
-{
-    qint64 v = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        v = v * 10 + (c - '0');
-    }
-    return v;
-}
-
 /// A header of the same stream as `first` in `bytes` at `at` (4 bytes must be there).
 bool SameStreamAt(QByteArrayView bytes, qsizetype at, const FrameHeader& first)
 {
@@ -120,7 +109,7 @@ bool Locate(SongReader& in, qint64 end, ByteRange& block)
     QByteArray digits;
     if (!in.readAt(markerAt - 6, 6, digits))
         return false;
-    const std::optional<qint64> size = Digits(digits);
+    const std::optional<qint64> size = Lyrics3Digits(digits);
     if (!size)
         return true;
     const qint64 start = markerAt - 6 - *size;
