@@ -13,7 +13,7 @@ constexpr qint64 kHeadSize = 4096;
 constexpr qint64 kTailSize = 4096;
 constexpr int kMaxChunks = 256;
 constexpr qint64 kLyrics3v1MaxSize = 11 + 5100 + 9; // "LYRICSBEGIN", at most 5100 bytes, "LYRICSEND"
-constexpr qint64 kFreeFormatWindow = 4096;           // longer than any free-format frame
+constexpr qint64 kFreeFormatMaxLength = 4096;        // longer than any free-format frame
 
 /// A header of the same stream as `first` in `bytes` at `at` (4 bytes must be there).
 bool SameStreamAt(QByteArrayView bytes, qsizetype at, const FrameHeader& first)
@@ -35,10 +35,11 @@ int MeasureFreeFormat(QByteArrayView window, const FrameHeader& first, qint64 by
         const auto h = DecodeFrameHeader(window.sliced(at, 4));
         return h && h->sameStream(first) && h->isFreeFormat();
     };
-    for (qsizetype d = first.headerSize() + first.sideInfoSize() + 1; d + 4 <= window.size(); ++d) {
+    const qsizetype longest = std::min<qsizetype>(kFreeFormatMaxLength, window.size() - 4);
+    for (qsizetype d = first.headerSize() + first.sideInfoSize() + 1; d <= longest; ++d) {
         if (!freeAt(d))
             continue;
-        const int base = d - first.padding;
+        const qsizetype base = d - first.padding;
         // The next frame is base or base + 1 bytes long, or the stream ends.
         if (d + base >= bytesToEnd - 1 || freeAt(d + base) || freeAt(d + base + 1))
             return static_cast<int>(d);
@@ -64,7 +65,7 @@ bool Confirm(SongReader& in, qint64 start, qint64 end, std::optional<FrameHeader
     int length = first->frameLength;
     if (first->isFreeFormat()) {
         QByteArray window;
-        if (!in.readUpTo(start, std::min(kFreeFormatWindow, end - start), window))
+        if (!in.readUpTo(start, std::min(2 * kFreeFormatMaxLength + 8, end - start), window))
             return false;
         length = MeasureFreeFormat(window, *first, end - start);
     }

@@ -258,6 +258,14 @@ TEST(MpegStreamInfo, FreeFormatLengthIsMeasured)
     EXPECT_TRUE(p.mpeg->freeFormat);
     EXPECT_EQ(p.mpeg->bitRate, 400);
     EXPECT_EQ(p.mpeg->playSeconds, 10); // 400 × 1152 / 44100 = 10.4
+
+    // The longest free-format frames: 640 kbit/s at 32 kHz.
+    f.sampleRateIndex = 2;
+    f.freeLength = 2880;
+    const Probed big = Probe(synth::MakeStream(f, 50));
+    EXPECT_EQ(big.layout.firstFrameLength, 2880);
+    ASSERT_TRUE(big.mpeg);
+    EXPECT_EQ(big.mpeg->bitRate, 640);
 }
 
 TEST(MpegStreamInfo, XingHeaderGivesExactVbrTime)
