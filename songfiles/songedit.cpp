@@ -276,14 +276,23 @@ bool ConvertToMp3(const QString& path, QString* error)
         bool anyText = false;
         for (int i = INAM; i < ILYC; ++i)
             anyText = anyText || !values.bytes[static_cast<size_t>(i)].isEmpty();
+        // Lyrics kept as ILYC text have no other place in an MP3 than a Lyrics3 block.
+        const bool textLyrics = !values.bytes[ILYC].isEmpty() && !HoldsLyrics3Block(values.bytes[ILYC]);
+        QString why;
         if (IsId3v1(values.bytes[IID3])) {
             tag = values.bytes[IID3];
-        } else if (anyText) {
-            QString why;
+        } else if (anyText || textLyrics) {
             const std::optional<QByteArray> made = RiffTag(song, values, &why);
             if (!made)
                 return Fail(error, why);
             tag = *made;
+        }
+        if (textLyrics) {
+            const std::optional<QByteArray> built =
+                BuildLyrics3(FillLyrics3FromInfo(values, values.text(ILYC)), Lyrics3Padding::None, &why);
+            if (!built)
+                return Fail(error, why);
+            block = *built;
         }
     }
     RewritePlan plan;

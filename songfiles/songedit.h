@@ -43,7 +43,8 @@ bool DeleteLyrics3(const QString& path, QString* error = nullptr);
 bool ConvertToRmp(const QString& path, Lyrics3Target target, QString* error = nullptr);
 
 /// RMP → MP3: the stream, then the Lyrics3 block and the ID3v1 tag kept in the INFO
-/// values (a tag made from the INFO texts when none is kept).
+/// values (a tag made from the INFO texts when none is kept; lyrics kept as ILYC text
+/// become a Lyrics3 block).
 bool ConvertToMp3(const QString& path, QString* error = nullptr);
 
 /// Removes a MacBinary header: the file becomes its data fork.

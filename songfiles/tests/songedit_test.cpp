@@ -451,6 +451,21 @@ TEST_F(SongEditTest, RmpWithoutKeptTagGetsOneMadeFromItsInfoTexts)
     EXPECT_EQ(tag.genre, 8);
 }
 
+TEST_F(SongEditTest, IlycTextLyricsBecomeALyrics3BlockInTheMp3)
+{
+    const QByteArray stream = synth::PlainMp3();
+    const QString path = Write(synth::Rmp(stream, synth::InfoList({{"INAM", "Name\0"}, {"ILYC", Sjis("[00:01:00]歌") + '\0'}})),
+                               QStringLiteral("a.rmp"));
+    ASSERT_TRUE(ConvertToMp3(path));
+    SongTags tags;
+    ASSERT_TRUE(ReadSongTags(path, tags));
+    EXPECT_EQ(tags.kind, MarkI | Lyrics3);
+    EXPECT_EQ(tags.lyrics, QStringLiteral("[00:01:00]歌"));
+    EXPECT_EQ((*tags.lyrics3)[ETT], QStringLiteral("Name"));
+    EXPECT_EQ(FieldText(tags.id3v1.title), QStringLiteral("Name"));
+    EXPECT_TRUE(ReadBytes(path).startsWith(stream));
+}
+
 TEST_F(SongEditTest, ConversionsRefuseTheWrongKind)
 {
     const QByteArray mp3 = synth::PlainMp3();
