@@ -189,11 +189,12 @@ int RunProbe(const QCommandLineParser& parser)
 
 // --- embedded lyrics ----------------------------------------------------------------
 
-QString OneFile(const QCommandLineParser& parser, const char* command, QString* error, int count = 1)
+/// The one FILE argument of a command; empty (with `error`) when there is not exactly one.
+QString OneFile(const QCommandLineParser& parser, const char* command, QString* error)
 {
     const QStringList args = parser.positionalArguments();
-    if (args.size() != count) {
-        *error = QStringLiteral("%1: expected %2 file argument(s), got %3").arg(QLatin1String(command)).arg(count).arg(args.size());
+    if (args.size() != 1) {
+        *error = QStringLiteral("%1: expected one FILE, got %2 arguments").arg(QLatin1String(command)).arg(args.size());
         return {};
     }
     return args.first();
