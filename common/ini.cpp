@@ -4,6 +4,7 @@
 #include "common/codepage.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace common {
 namespace {
@@ -296,8 +297,12 @@ bool IniDocument::setValue(QStringView sectionIn, QStringView keyIn, QStringView
             Line& line = block->body[*it];
             const QByteArray name = Trimmed(QByteArrayView(line.text).first(line.valueStart - 1)).toByteArray();
             const qsizetype indent = line.text.indexOf(name);
-            line.text = line.text.left(indent) + name + '=' + *valueBytes;
-            line.valueStart = line.text.size() - valueBytes->size();
+            QByteArray text = line.text.left(indent) + name + '=' + *valueBytes;
+            if (text != line.text) {
+                line.text = std::move(text);
+                line.valueStart = line.text.size() - valueBytes->size();
+                ++revision_;
+            }
             return true;
         }
     }
@@ -336,6 +341,7 @@ bool IniDocument::setValue(QStringView sectionIn, QStringView keyIn, QStringView
     line.key = key; // the name as given, even when the encoding round trip differs
     block->body.insert(block->body.begin() + at, std::move(line));
     InsertFirst(block->keyIndex, Fold(key), at);
+    ++revision_;
     return true;
 }
 
@@ -349,6 +355,7 @@ bool IniDocument::removeKey(QStringView section, QStringView key)
         return false;
     block->body.erase(block->body.begin() + *it);
     block->reindex();
+    ++revision_;
     return true;
 }
 
@@ -359,6 +366,7 @@ bool IniDocument::removeSection(QStringView section)
         return false;
     blocks_.erase(blocks_.begin() + *it);
     reindexBlocks();
+    ++revision_;
     return true;
 }
 
@@ -368,6 +376,12 @@ bool LoadIniFile(const QString& path, IniDocument& doc, QString* error)
     if (!file.exists()) {
         doc = IniDocument();
         return true;
+    }
+    // Only regular files: a device or a pipe named as an INI file could block or never end.
+    if (!QFileInfo(path).isFile()) {
+        if (error)
+            *error = QStringLiteral("%1 is not a regular file").arg(path);
+        return false;
     }
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
@@ -379,7 +393,7 @@ bool LoadIniFile(const QString& path, IniDocument& doc, QString* error)
             *error = QStringLiteral("%1 is too large for an INI file").arg(path);
         return false;
     }
-    const QByteArray bytes = file.read(kMaxIniFileSize + 1);
+    const QByteArray bytes = file.readAll();
     if (bytes.size() > kMaxIniFileSize) {
         if (error)
             *error = QStringLiteral("%1 is too large for an INI file").arg(path);
@@ -409,10 +423,10 @@ bool EditProfile(const QString& path, QString* error, Edit edit)
     IniDocument doc;
     if (!LoadIniFile(path, doc, error))
         return false;
-    const QByteArray before = doc.toBytes();
+    const quint64 before = doc.revision();
     if (!edit(doc))
         return false;
-    if (doc.toBytes() == before)
+    if (doc.revision() == before)
         return true; // nothing to change: a missing file stays missing
     return SaveIniFile(path, doc, error);
 }

@@ -36,6 +36,8 @@ public:
     QByteArray toBytes() const;
 
     Encoding encoding() const { return encoding_; }
+    /// Grows with every change of the document's bytes.
+    quint64 revision() const { return revision_; }
     /// True when the document holds no section and no key (blank lines at most).
     bool isEmpty() const;
 
@@ -86,6 +88,7 @@ private:
     QByteArray newLineEnding() const;
 
     Encoding encoding_ = Encoding::Cp932;
+    quint64 revision_ = 0;
     QByteArray bom_;
     QByteArray eolStyle_;
     std::vector<Block> blocks_; // blocks_[0] is the part before the first section

@@ -67,14 +67,15 @@ bool Profiles::write(const QString& file, QStringView section, QStringView key, 
     Entry& e = entry(file);
     if (!e.readable)
         return false; // never overwrite a file that could not be read
-    const QByteArray before = e.doc.toBytes();
+    const quint64 before = e.doc.revision();
     if (!e.doc.setValue(section, key, value))
         return false;
+    const bool changed = e.doc.revision() != before;
     if (deferred_) {
-        e.dirty = e.dirty || e.doc.toBytes() != before;
+        e.dirty = e.dirty || changed;
         return true;
     }
-    if (e.doc.toBytes() == before && e.exists)
+    if (!changed && e.exists)
         return true;
     if (!save(file, e, nullptr)) {
         forget(file);

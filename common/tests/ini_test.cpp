@@ -263,6 +263,10 @@ TEST_F(IniFileTest, FailedWriteLeavesTheFileAsItWas)
     QString error;
     EXPECT_FALSE(common::WriteProfileString(file, u"A", u"k", QString::fromUtf8("😀"), &error));
     EXPECT_EQ(ReadBytes(file), QByteArray("[A]\nk=1\n"));
+    // Devices and pipes are no INI files: reading them could block.
+    EXPECT_EQ(common::ReadProfileString(QStringLiteral("/dev/zero"), u"A", u"k", QStringLiteral("dflt")), "dflt");
+    common::IniDocument doc;
+    EXPECT_FALSE(common::LoadIniFile(QStringLiteral("/dev/null"), doc, &error));
     // A folder where the file should be cannot be written either.
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("d.ini")));
     EXPECT_FALSE(common::WriteProfileString(path("d.ini"), u"A", u"k", u"1", &error));
