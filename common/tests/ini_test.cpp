@@ -4,8 +4,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using common::IniDocument;
 using testsupport::ReadBytes;
@@ -244,6 +246,22 @@ TEST_F(IniFileTest, WriteCreatesTheFileAndKeepsTheRestOfAnExistingOne)
     ASSERT_TRUE(common::WriteProfileString(file, u"pemrick's lyrics common", u"lyricsfolder", QString::fromUtf8("/歌詞")));
     EXPECT_EQ(ReadBytes(file), Sjis("; 設定\n[Other]\nx=1\n[Pemrick's Lyrics Common]\nLyricsFolder=/歌詞\nmore=2\n"));
     EXPECT_EQ(common::ReadProfileString(file, u"Pemrick's Lyrics Common", u"LyricsFolder"), QString::fromUtf8("/歌詞"));
+}
+
+TEST_F(IniFileTest, WritingTheValueAKeyHasAlreadyLeavesTheFileAlone)
+{
+    const QString file = path("same.ini");
+    WriteBytes(file, "[A]\r\nk=1\r\n");
+    const auto modified = QFileInfo(file).fileTime(QFileDevice::FileModificationTime);
+    ::usleep(20000);
+    ASSERT_TRUE(common::WriteProfileString(file, u"a", u"K", u"1"));
+    EXPECT_EQ(QFileInfo(file).fileTime(QFileDevice::FileModificationTime), modified);
+    common::IniDocument doc = common::IniDocument::FromBytes("[A]\r\nk=1\r\n");
+    const quint64 revision = doc.revision();
+    ASSERT_TRUE(doc.setValue(u"A", u"k", u"1"));
+    EXPECT_EQ(doc.revision(), revision);
+    ASSERT_TRUE(doc.setValue(u"A", u"k", u"2"));
+    EXPECT_GT(doc.revision(), revision);
 }
 
 TEST_F(IniFileTest, DeletingKeysAndSectionsRewritesOnlyWhatChanged)

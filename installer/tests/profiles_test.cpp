@@ -102,3 +102,13 @@ TEST_F(ProfilesTest, KeyNumberIndexAgreesWithFindKeyNumberWhileAListIsWritten)
     EXPECT_EQ(ReadBytes(file()), QByteArray("[DeleteFile]\nFile1=/app/A.TXT\nFile2=/app/b.dll\nFile3=/app/c.txt,/S\n"
                                             "File4=/app/d.txt,/R\nFile5=/app/e.txt\n"));
 }
+
+TEST_F(ProfilesTest, PathListsCompareFirstFieldsWithTheirCase)
+{
+    WriteBytes(file(), "[DeleteFile]\nFile1=/app/a.txt\n");
+    EXPECT_EQ(FindKeyNumber(profiles, file(), "DeleteFile", "File", "/app/A.TXT"), 1);
+    EXPECT_EQ(FindKeyNumber(profiles, file(), "DeleteFile", "File", "/app/A.TXT", Qt::CaseSensitive), 2);
+    KeyNumberIndex index(profiles, file(), "DeleteFile", "File", Qt::CaseSensitive);
+    EXPECT_EQ(index.find("/app/A.TXT"), 2);
+    EXPECT_EQ(index.find("/app/a.txt,/S"), 1);
+}

@@ -63,6 +63,11 @@ struct RoundTrip {
     const char* leftovers; // files of the install folder these boxes do not remove
 };
 
+void PrintTo(const RoundTrip& trip, std::ostream* os)
+{
+    *os << trip.name;
+}
+
 class FullRoundTrip : public ::testing::TestWithParam<RoundTrip> {};
 
 TEST_P(FullRoundTrip, UninstallLeavesTheHomeAsBefore)
