@@ -162,6 +162,85 @@ QString CreateExclusiveFile(const QString& templatePath, int* error)
     return QFile::decodeName(name);
 }
 
+namespace {
+
+/// Gives the open copy the source's permissions (always writable by its owner) and
+/// modification time, as Windows' CopyFile keeps the time.
+int FinishCopy(int fd, const struct stat& source)
+{
+    if (::fchmod(fd, (source.st_mode & 0777) | S_IRUSR | S_IWUSR) != 0)
+        return errno;
+    const struct timespec times[2] = {{0, UTIME_OMIT}, source.st_mtim};
+    if (::futimens(fd, times) != 0)
+        return errno;
+    return 0;
+}
+
+bool ProcFdAvailable()
+{
+    static const bool available = ::access("/proc/self/fd", X_OK) == 0;
+    return available;
+}
+
+/// A new destination: the data goes to an unnamed file in the destination's folder,
+/// which gets its name only when complete, so an interruption leaves nothing behind.
+/// Gives -1 when the file system cannot do this (the caller then takes the other way).
+int CopyToNewFile(int in, const struct stat& st, const QByteArray& folder, const QByteArray& target,
+                  const std::function<void()>& keepAlive)
+{
+    if (!ProcFdAvailable())
+        return -1;
+    Fd out{::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600)};
+    if (out.fd < 0)
+        return -1;
+    if (const int error = CopyData(in, out.fd, keepAlive))
+        return error;
+    if (const int error = FinishCopy(out.fd, st))
+        return error;
+    const QByteArray proc = "/proc/self/fd/" + QByteArray::number(out.fd);
+    if (::linkat(AT_FDCWD, proc.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) != 0)
+        return errno == EEXIST ? -1 : errno; // appeared meanwhile: replace it the other way
+    if (::close(out.release()) != 0) {
+        const int error = errno;
+        ::unlink(target.constData());
+        return error;
+    }
+    return 0;
+}
+
+/// Replaces an existing destination: a temporary file in its folder, renamed over it.
+int CopyOverExistingFile(int in, const struct stat& st, const QString& folder, const QByteArray& target,
+                         const std::function<void()>& keepAlive)
+{
+    // A short name keeps the temporary file within the name length limit.
+    QByteArray temp = Native(folder + QStringLiteral(".setup-XXXXXX"));
+    Fd out{::mkostemp(temp.data(), O_CLOEXEC)};
+    if (out.fd < 0)
+        return errno;
+    const auto discard = [&](int error) {
+        ::close(out.release());
+        ::unlink(temp.constData());
+        return error;
+    };
+    if (const int error = CopyData(in, out.fd, keepAlive))
+        return discard(error);
+    if (const int error = FinishCopy(out.fd, st))
+        return discard(error);
+    if (::close(out.release()) != 0) {
+        const int error = errno;
+        ::unlink(temp.constData());
+        return error;
+    }
+    if (::rename(temp.constData(), target.constData()) != 0) {
+        const int error = errno;
+        ::unlink(temp.constData());
+        return error;
+    }
+    return 0;
+}
+
+} // namespace
+
 int CopyFileAtomically(const QString& source, const QString& destination, const std::function<void()>& keepAlive)
 {
     Fd in{::open(Native(source).constData(), O_RDONLY | O_CLOEXEC)};
@@ -176,43 +255,22 @@ int CopyFileAtomically(const QString& source, const QString& destination, const 
         return EINVAL;
     const QByteArray target = Native(destination);
     struct stat old {};
-    if (::lstat(target.constData(), &old) == 0 && S_ISDIR(old.st_mode))
+    const bool exists = ::lstat(target.constData(), &old) == 0;
+    if (exists && S_ISDIR(old.st_mode))
         return EISDIR;
     const QString folder = FolderOf(destination);
     if (folder.isEmpty())
         return EINVAL;
 
     ReportMutation(destination, "write");
-    // A short name keeps the temporary file within the name length limit.
-    QByteArray temp = Native(folder + QStringLiteral(".setup-XXXXXX"));
-    Fd out{::mkostemp(temp.data(), O_CLOEXEC)};
-    if (out.fd < 0)
-        return errno;
-    const auto discard = [&](int error) {
-        ::close(out.release());
-        ::unlink(temp.constData());
-        return error;
-    };
-    if (const int error = CopyData(in.fd, out.fd, keepAlive))
-        return discard(error);
-    // The copy keeps the source's time (as Windows' CopyFile does) and its permissions,
-    // and is always writable by its owner.
-    if (::fchmod(out.fd, (st.st_mode & 0777) | S_IRUSR | S_IWUSR) != 0)
-        return discard(errno);
-    const struct timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
-    if (::futimens(out.fd, times) != 0)
-        return discard(errno);
-    if (::close(out.release()) != 0) {
-        const int error = errno;
-        ::unlink(temp.constData());
-        return error;
+    if (!exists) {
+        const int result = CopyToNewFile(in.fd, st, Native(folder), target, keepAlive);
+        if (result >= 0)
+            return result;
+        if (::lseek(in.fd, 0, SEEK_SET) != 0)
+            return errno;
     }
-    if (::rename(temp.constData(), target.constData()) != 0) {
-        const int error = errno;
-        ::unlink(temp.constData());
-        return error;
-    }
-    return 0;
+    return CopyOverExistingFile(in.fd, st, folder, target, keepAlive);
 }
 
 int MakeFolder(const QString& folder)
@@ -257,16 +315,6 @@ int RemoveFile(const QString& path)
     if (::unlink(Native(path).constData()) != 0)
         return errno;
     return 0;
-}
-
-void MakeWritable(const QString& path)
-{
-    struct stat st {};
-    const QByteArray native = Native(path);
-    if (::stat(native.constData(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) {
-        ReportMutation(path, "chmod");
-        ::chmod(native.constData(), (st.st_mode & 07777) | S_IWUSR);
-    }
 }
 
 namespace {

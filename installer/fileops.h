@@ -33,10 +33,11 @@ std::optional<qint64> FileSize(const QString& path);
 /// Modification time in nanoseconds since the epoch.
 std::optional<qint64> ModificationTime(const QString& path);
 
-/// Copies `source` over `destination`: the data goes to an exclusively created
-/// temporary file in the destination's folder, which gets the source's modification
-/// time and permissions (always writable by its owner) and is then renamed over the
-/// destination, so the destination is either the old file or the complete new one.
+/// Copies `source` to `destination` so that the destination is never a half-written
+/// file: a new destination is written as an unnamed file in its folder and named when
+/// complete; an existing one is replaced by an exclusively created temporary file in
+/// its folder, renamed over it. The copy gets the source's modification time and
+/// permissions, always writable by its owner.
 /// `keepAlive` is called between chunks of a long copy.
 int CopyFileAtomically(const QString& source, const QString& destination,
                        const std::function<void()>& keepAlive = {});
@@ -60,9 +61,6 @@ int RemoveFile(const QString& path);
 /// (EPERM) to delete a protected folder or to use a wildcard inside one. ENOENT for a
 /// missing path without wildcards.
 int DeletePath(const QString& pathOrPattern, const Protection& protection);
-
-/// Makes a file writable by its owner (the old "archive only" attribute).
-void MakeWritable(const QString& path);
 
 } // namespace fs
 } // namespace installer

@@ -367,6 +367,8 @@ void InstallPass::copyEntry(int number, QString text)
         if (!expandedTemp.isEmpty())
             fs::RemoveFile(expandedTemp);
         if (sizesKnown_) {
+            // The size now: a source that changed or went away since the size pass makes
+            // the progress count entries instead.
             const auto size = fs::FileSize(source);
             if (size) {
                 bytesDone_ += std::max<qint64>(*size, 1);

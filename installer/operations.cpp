@@ -35,7 +35,8 @@ QString UninstallListKey()
 
 int CopyWithAttributes(const QString& source, const QString& destination, FrontEnd* frontEnd)
 {
-    fs::MakeWritable(destination);
+    // A read-only destination needs no change first: it is replaced by renaming, and the
+    // copy is always writable by its owner.
     std::function<void()> keepAlive;
     if (frontEnd)
         keepAlive = [frontEnd] { frontEnd->keepAlive(); };

@@ -29,8 +29,8 @@ private:
     int count_ = 0;
 };
 
-/// CopyWithAttributes: the destination (when it exists) is made writable, then replaced
-/// atomically by a copy of the source. 0 or an errno value.
+/// CopyWithAttributes: the destination is replaced atomically by a copy of the source
+/// that is writable by its owner ("archive only"). 0 or an errno value.
 int CopyWithAttributes(const QString& source, const QString& destination, FrontEnd* frontEnd = nullptr);
 
 struct ExpandedFile {

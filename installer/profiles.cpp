@@ -19,11 +19,13 @@ bool SameStat(const struct stat& a, const struct stat& b)
 Profiles::Entry& Profiles::entry(const QString& file)
 {
     auto it = files_.find(file);
+    if (it != files_.end() && (it->second.dirty || it->second.pinned))
+        return it->second; // our own pending writes win; a pinned file never changes
     struct stat st {};
     const bool exists = ::stat(QFile::encodeName(file).constData(), &st) == 0;
     if (it != files_.end()) {
         Entry& e = it->second;
-        if (e.dirty || (e.exists == exists && (!exists || SameStat(e.st, st))))
+        if (e.exists == exists && (!exists || SameStat(e.st, st)))
             return e;
     }
     Entry& e = files_[file];
@@ -120,6 +122,11 @@ bool Profiles::flush(QString* error)
 void Profiles::forget(const QString& file)
 {
     files_.erase(file);
+}
+
+void Profiles::pin(const QString& file)
+{
+    entry(file).pinned = true;
 }
 
 int FindKeyNumber(Profiles& profiles, const QString& file, const QString& section, const QString& prefix,

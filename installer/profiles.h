@@ -32,6 +32,9 @@ public:
     bool flush(QString* error = nullptr);
     /// Forgets a file, e.g. after it was deleted or replaced.
     void forget(const QString& file);
+    /// A file only this run uses (the definition's work copy): read once, never
+    /// checked for changes again.
+    void pin(const QString& file);
 
 private:
     struct Entry {
@@ -40,6 +43,7 @@ private:
         bool exists = false;
         bool dirty = false;
         bool readable = true;
+        bool pinned = false;
     };
     Entry& entry(const QString& file);
     bool save(const QString& file, Entry& e, QString* error);

@@ -100,8 +100,10 @@ std::unique_ptr<Session> Session::Start(StartOptions options)
     }
     if (s->definitionPath_.isEmpty() || !fs::IsFile(s->definitionPath_))
         s->fatal_ << QStringLiteral("【致命的エラー  →  iniファイル読み込み失敗】");
-    if (s->fatal_.isEmpty())
+    if (s->fatal_.isEmpty()) {
+        s->profiles_.pin(s->definitionPath_);
         s->readDefinition();
+    }
     return s;
 }
 
