@@ -166,6 +166,17 @@ IniDocument IniDocument::FromBytes(const QByteArray& input)
     return doc;
 }
 
+IniDocument IniDocument::Empty(Encoding encoding)
+{
+    IniDocument doc;
+    doc.blocks_.emplace_back();
+    if (encoding == Encoding::Utf8) {
+        doc.encoding_ = Encoding::Utf8;
+        doc.bom_ = kUtf8Bom;
+    }
+    return doc;
+}
+
 void IniDocument::reindexBlocks()
 {
     sectionIndex_.clear();

@@ -32,6 +32,8 @@ public:
     IniDocument() = default;
     /// Parses file bytes; never fails.
     static IniDocument FromBytes(const QByteArray& bytes);
+    /// An empty document in `encoding` (a UTF-8 one starts with a byte-order mark).
+    static IniDocument Empty(Encoding encoding);
     /// The document's bytes: the parsed bytes with the edits applied.
     QByteArray toBytes() const;
 

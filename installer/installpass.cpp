@@ -70,6 +70,7 @@ private:
     void placeUninstaller();
     void recordFolder();
     void writeUninstallDefinition();
+    bool writeDefinitionEntries(const QString& file);
     void offerErrorDetails();
     void finish();
 
@@ -589,8 +590,37 @@ void InstallPass::writeUninstallDefinition()
     fs::RemoveFile(file);
     profiles.forget(file);
     profiles.setDeferred(true);
+    // The definition is CP932 like every definition. A path that CP932 cannot hold (a
+    // home folder named in another script) would be lost, and its file never removed:
+    // then the whole definition is written again as UTF-8.
+    profiles.startDocument(file, common::IniDocument::Encoding::Cp932);
+    if (!writeDefinitionEntries(file)) {
+        profiles.startDocument(file, common::IniDocument::Encoding::Utf8);
+        writeDefinitionEntries(file);
+    }
+
+    const QString unsetupKey = s_.read(u"Title", u"UnSetupKey", s_.uninstallTitle());
+    const QString entryKey = UninstallListKey() + QLatin1Char('\\') + unsetupKey;
+    Registry& registry = s_.registry();
+    registry.setValue(RegRoot::LocalMachine, entryKey, QStringLiteral("DisplayName"),
+                      RegValue::String(s_.read(u"Title", u"UnSetupDisplay", unsetupKey)));
+    registry.setValue(RegRoot::LocalMachine, entryKey, QStringLiteral("UninstallString"),
+                      RegValue::String(s_.uninstallerPath() + QStringLiteral(" \"") + file + QLatin1Char('"')));
+
+    QString error;
+    if (!profiles.flush(&error)) {
+        // Without its uninstall definition the installation could not be removed again.
+        log_.add(kFileHeader, file, ToFullWidth(error));
+    }
+    profiles.setDeferred(false);
+}
+
+bool InstallPass::writeDefinitionEntries(const QString& file)
+{
+    Profiles& profiles = s_.profiles();
+    bool complete = true;
     const auto write = [&](QStringView section, QStringView key, const QString& value) {
-        profiles.write(file, section, key, value);
+        complete = profiles.write(file, section, key, value) && complete;
     };
     write(u"Information", u"Message1", QStringLiteral("Tovel! Setup 200x UnSetup(UnInstall) Initialize File"));
     write(u"Information", u"Message2", QStringLiteral("！！！　警告　！！！"));
@@ -639,21 +669,9 @@ void InstallPass::writeUninstallDefinition()
     write(u"Extend", u"SetupString", S_);
     write(u"Extend", u"UnSetupString", U_);
     const QString unsetupKey = s_.read(u"Title", u"UnSetupKey", s_.uninstallTitle());
-    const QString entryKey = UninstallListKey() + QLatin1Char('\\') + unsetupKey;
-    write(u"UnSetupRegistryKey", u"Key", entryKey);
-    Registry& registry = s_.registry();
-    registry.setValue(RegRoot::LocalMachine, entryKey, QStringLiteral("DisplayName"),
-                      RegValue::String(s_.read(u"Title", u"UnSetupDisplay", unsetupKey)));
-    registry.setValue(RegRoot::LocalMachine, entryKey, QStringLiteral("UninstallString"),
-                      RegValue::String(s_.uninstallerPath() + QStringLiteral(" \"") + file + QLatin1Char('"')));
+    write(u"UnSetupRegistryKey", u"Key", UninstallListKey() + QLatin1Char('\\') + unsetupKey);
     write(u"ProgramID", u"ID", s_.programId());
-
-    QString error;
-    if (!profiles.flush(&error)) {
-        // Without its uninstall definition the installation could not be removed again.
-        log_.add(kFileHeader, file, ToFullWidth(error));
-    }
-    profiles.setDeferred(false);
+    return complete;
 }
 
 void InstallPass::offerErrorDetails()

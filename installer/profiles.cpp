@@ -124,6 +124,14 @@ void Profiles::forget(const QString& file)
     files_.erase(file);
 }
 
+void Profiles::startDocument(const QString& file, common::IniDocument::Encoding encoding)
+{
+    Entry& e = files_[file];
+    e = Entry();
+    e.doc = common::IniDocument::Empty(encoding);
+    e.dirty = true;
+}
+
 void Profiles::pin(const QString& file)
 {
     entry(file).pinned = true;

@@ -30,6 +30,9 @@ public:
     void setDeferred(bool deferred) { deferred_ = deferred; }
     /// Writes every changed file; false when one could not be written (`error` says why).
     bool flush(QString* error = nullptr);
+    /// Starts `file` afresh as an empty document in `encoding`, to be written by flush()
+    /// (or by the next write when not deferred).
+    void startDocument(const QString& file, common::IniDocument::Encoding encoding);
     /// Forgets a file, e.g. after it was deleted or replaced.
     void forget(const QString& file);
     /// A file only this run uses (the definition's work copy): read once, never

@@ -7,6 +7,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${MWEX_BUILD_DIR:-$root/build-fuzz}
 seconds=${1:-600}
+command -v clang++ >/dev/null || { echo "fuzz-installer: clang++ is needed (apt-get install clang)" >&2; exit 1; }
 CC=clang CXX=clang++ MWEX_BUILD_DIR="$build" "$root/scripts/build.sh" \
   -DMWEX_FUZZ=ON -DMWEX_TESTS=OFF -DMWEX_BENCH=OFF -DMWEX_GUI=OFF >/dev/null
 corpus="$build/installer-corpus"

@@ -150,6 +150,31 @@ TEST(CleanMachine, InstallerLeavesNoTraceOnAFreshHome)
     EXPECT_FALSE(QFile::exists(m.dataHome() + "tovel-setup"));
 }
 
+TEST(CleanMachine, FolderNamesOutsideTheJapaneseCodePageAreRecordedAndRemoved)
+{
+    TestMachine m;
+    // A definition may be UTF-8 (with a byte-order mark) to name such folders at all.
+    m.writeMedia("SETUP.INI", QString::fromUtf8("\xEF\xBB\xBF[Title]\r\nSetup=Tool\r\n[Extend]\r\nSetupSpeed=1\r\n"
+                                                "[CopyFile]\r\nFile1=(App)\\a.txt\r\n[MakeFolder]\r\nFolder1=(App)\\données\r\n")
+                                  .toUtf8());
+    m.writeMedia("a.txt", "a");
+    const Listing before = ListTree(m.home());
+    const QString app = m.programFiles() + QString::fromUtf8("Outil été/");
+    ScriptedFrontEnd fe;
+    auto session = m.start();
+    InstallChoices choices = DefaultInstallChoices(*session);
+    choices.folder = app;
+    ASSERT_EQ(RunInstall(*session, fe, choices).errorCount, 0);
+    session->cleanUpWorkFolders();
+    // "é" has no CP932 form: the uninstall definition is UTF-8 with a byte-order mark.
+    const QByteArray unsetup = ReadBytes(app + "UNSETUP.INI");
+    EXPECT_TRUE(unsetup.startsWith("\xEF\xBB\xBF[Information]"));
+    EXPECT_TRUE(unsetup.contains(("File1=" + app + "a.txt\r\n").toUtf8()));
+    ScriptedFrontEnd un;
+    EXPECT_EQ(Uninstall(m, un, app + "UNSETUP.INI").errorCount, 0);
+    EXPECT_EQ(before, ListTree(m.home())) << DescribeDifference(before, ListTree(m.home()));
+}
+
 TEST(CleanMachine, UninstallerStaysWhileAnotherInstallationNeedsIt)
 {
     TestMachine m;
