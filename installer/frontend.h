@@ -4,6 +4,18 @@
 //
 // The engine calls these in the order the passes define; a front end decides how to
 // show them (windows, a log file, a test script).
+//
+// A front end drives one run like this (see RunSilent for the silent one):
+//  1. InstanceLock::tryLock(); when it fails another installer runs: end at once.
+//  2. Session::Start(); with Session::hasFatalError() show fatalText() and stop there.
+//  3. Build the pages from the Session (titles, words, messageText(), proposedFolder(),
+//     optionsEnabled(), namedShortcutPlaces(), typeCaption(), licenceFile(),
+//     readmeFile(), earlierVersionFound(), uninstallOptions()), starting from
+//     DefaultInstallChoices() / DefaultUninstallChoices().
+//  4. RunInstall() or RunUninstall() with the user's choices and this front end.
+//  5. PassOutcome: Aborted and Stopped end the program; restartRequested asks for the
+//     restart after the windows are gone (Services::rebooter).
+//  6. Session::cleanUpWorkFolders() when the program ends.
 
 #include <QString>
 

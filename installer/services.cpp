@@ -26,7 +26,7 @@ namespace installer {
 namespace {
 
 /// What is passed to libmspack as a "file name": the library hands it back to open().
-struct MsSpec {
+struct MsTarget {
     QByteArray path;     // the input file
     int outputFd = -1;   // for the output: an already open descriptor
     off_t limit = -1;    // bytes the output may take
@@ -41,21 +41,21 @@ struct MsFile {
 
 mspack_file* MsOpen(mspack_system*, const char* filename, int mode)
 {
-    const auto* spec = reinterpret_cast<const MsSpec*>(filename);
+    const auto* target = reinterpret_cast<const MsTarget*>(filename);
     auto* file = new MsFile;
-    if (spec->outputFd >= 0) {
+    if (target->outputFd >= 0) {
         if (mode != MSPACK_SYS_OPEN_WRITE) {
             delete file;
             return nullptr;
         }
-        file->fd = spec->outputFd;
-        file->limit = spec->limit;
+        file->fd = target->outputFd;
+        file->limit = target->limit;
     } else {
         if (mode != MSPACK_SYS_OPEN_READ) {
             delete file;
             return nullptr;
         }
-        file->fd = ::open(spec->path.constData(), O_RDONLY | O_CLOEXEC);
+        file->fd = ::open(target->path.constData(), O_RDONLY | O_CLOEXEC);
         file->owned = true;
         if (file->fd < 0) {
             delete file;
@@ -193,7 +193,7 @@ Expander::Result SzddExpander::expand(const QString& compressed, const QString& 
         result.message = QStringLiteral("メモリが不足しています．");
         return result;
     }
-    MsSpec input;
+    MsTarget input;
     input.path = QFile::encodeName(compressed);
     msszddd_header* header = d->open(d, reinterpret_cast<const char*>(&input));
     if (!header) {
@@ -205,7 +205,7 @@ Expander::Result SzddExpander::expand(const QString& compressed, const QString& 
         return result;
     }
     fs::ReportMutation(output, "write");
-    MsSpec out;
+    MsTarget out;
     out.outputFd = ::open(QFile::encodeName(output).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW);
     if (out.outputFd < 0) {
         result.error = errno;
