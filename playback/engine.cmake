@@ -1,0 +1,21 @@
+# The playback engine: decoder, audio outputs, transport, lyric timing and the engine calls.
+mwex_library(mwex_playback
+  SOURCES
+    streamrange.cpp streamrange.h
+    decoder.cpp decoder.h
+    audiooutput.cpp audiooutput.h
+    deviceoutput.cpp deviceoutput.h
+    transport.cpp transport.h
+    lyrictiming.h
+    engine.cpp engine.h
+  DEPS mwex_lyrics mwex_common Qt6::Core Qt6::Multimedia PkgConfig::MPG123)
+
+if(MWEX_TESTS)
+  add_library(mwex_playback_testsongs STATIC tests/testsongs.cpp tests/testsongs.h)
+  target_include_directories(mwex_playback_testsongs PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(mwex_playback_testsongs PUBLIC Qt6::Core)
+endif()
+
+mwex_test(playback_engine_tests
+  SOURCES tests/engine_decoder_test.cpp
+  DEPS mwex_playback mwex_playback_testsongs mwex_testsupport)
