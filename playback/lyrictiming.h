@@ -27,8 +27,8 @@ namespace playback {
 ///
 /// integers[0]  start of the current karaoke segment (WinAmp-clock ms)
 /// integers[1]  number of the current line in the lyrics text (0 = first line), -1 none
-/// integers[2]  number of the current segment in its line (0 = before the first tag's
-///              successor, counting from the advance segment as -1), -1 none
+/// integers[2]  the current segment: 0 the advance before the line's first tag, k the
+///              segment from the line's k-th tag (1 = first tag); -1 none
 /// integers[3]  length of the current segment in ms, 0 when there is none
 /// texts[7], texts[6]  the two shown lines before the current one (7 is the earlier)
 /// texts[5]     the current line
@@ -78,11 +78,11 @@ private:
     };
 
     void Retime();
-    const std::vector<const Line*>& Shown() const { return shown_; }
+    static QString SungBefore(const Line& line, size_t tag);
 
     QString text_;
     std::vector<Line> lines_;
-    std::vector<const Line*> shown_;
+    std::vector<size_t> shown_; // indexes into lines_ of the lines that are shown
     LyricsTimeBase base_ = LyricsTimeBase::WinAmp;
     double ratio_ = 1.0;
     AtMarkUse atMark_ = AtMarkUse::HideAndOffset;
