@@ -24,3 +24,6 @@ mwex_test(playback_engine_tests
 mwex_benchmark(playback_engine_bench
   SOURCES bench/engine_bench.cpp
   DEPS mwex_playback mwex_playback_testsongs)
+
+mwex_fuzzer(playback_lyrictiming_fuzz SOURCES fuzz/lyrictiming_fuzz.cpp DEPS mwex_playback)
+mwex_fuzzer(playback_decoder_fuzz SOURCES fuzz/decoder_fuzz.cpp DEPS mwex_playback)
