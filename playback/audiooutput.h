@@ -35,6 +35,8 @@ public:
     virtual bool HasFailed() = 0;
     /// True for a device that makes sound, false for the silent output.
     virtual bool IsAudible() const = 0;
+    /// How fast the output consumes samples relative to their sample rate.
+    virtual double Speed() const { return 1.0; }
 };
 
 /// Makes the output to play through. Called on the thread that will use the output.
@@ -59,6 +61,7 @@ public:
     void Stop() override;
     bool HasFailed() override { return false; }
     bool IsAudible() const override { return false; }
+    double Speed() const override { return speed_; }
 
 private:
     qint64 PlayedAt(Clock::time_point now) const;

@@ -6,7 +6,7 @@ mwex_library(mwex_playback
     audiooutput.cpp audiooutput.h
     deviceoutput.cpp deviceoutput.h
     transport.cpp transport.h
-    lyrictiming.h
+    lyrictiming.cpp lyrictiming.h
     engine.cpp engine.h
   DEPS mwex_lyrics mwex_common Qt6::Core Qt6::Multimedia PkgConfig::MPG123)
 

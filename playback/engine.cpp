@@ -1,6 +1,7 @@
 #include "playback/engine.h"
 
 #include "common/textfile.h"
+#include "lyrics/atblock.h"
 #include "lyrics/linebreaks.h"
 #include "playback/streamrange.h"
 
@@ -13,8 +14,9 @@
 namespace playback {
 namespace {
 
-// How far past the worker's last report a read-out may extrapolate the position.
-constexpr qint64 kMaxExtrapolationMs = 100;
+// How far past the worker's last report a read-out may extrapolate the position (the
+// worker reports at least every quarter second).
+constexpr qint64 kMaxExtrapolationMs = 400;
 
 } // namespace
 
@@ -25,22 +27,21 @@ public:
         : transport(std::move(output), std::move(notify))
     {
         timer.setTimerType(Qt::PreciseTimer);
+        timer.setSingleShot(true);
         QObject::connect(&timer, &QTimer::timeout, this, [this] {
             transport.Pump();
-            if (transport.State() != TransportState::Playing)
-                timer.stop();
+            Update();
         });
     }
 
-    /// Runs the pump exactly while playing.
+    /// Schedules the next pump; none while not playing.
     void Update()
     {
-        if (transport.State() == TransportState::Playing) {
-            if (!timer.isActive() || timer.interval() != transport.buffering().periodMs)
-                timer.start(transport.buffering().periodMs);
-        } else {
+        const int due = transport.NextPumpMs();
+        if (due < 0)
             timer.stop();
-        }
+        else
+            timer.start(due);
     }
 
     Transport transport;
@@ -134,9 +135,7 @@ int Engine::vbmp3_free()
 
 double Engine::RatioForRate(int sampleRate)
 {
-    // TEMPORARY until the lyrics library's WinAmpRatio is available here.
-    const double msPerFrame = 1152.0 * 1000.0 / sampleRate;
-    return std::floor(msPerFrame) / msPerFrame;
+    return sampleRate > 0 ? lyrics::WinAmpRatio(sampleRate) : 1.0;
 }
 
 int Engine::vbmp3_readLyrics3Data()

@@ -92,10 +92,13 @@ bool Transport::StartAt(qint64 sample)
 
 void Transport::FallBack()
 {
+    // The failed output's count cannot be trusted: go on from the last reported place,
+    // moved on by the time since (the sound went on until the device went away).
     qint64 position;
     {
         std::lock_guard lock(mutex_);
-        position = published_.played;
+        const double since = std::chrono::duration<double>(PlayPosition::Clock::now() - published_.at).count();
+        position = std::min(published_.played + qint64(since * decoder_->SampleRate()), base_ + queued_);
     }
     output_ = std::make_unique<SilentOutput>();
     fellBack_ = true;
@@ -302,6 +305,31 @@ void Transport::Finish()
     Publish(0, false);
     if (notify_)
         notify_(Notification::Finished, int(end / decoder_->SampleRate()));
+}
+
+int Transport::NextPumpMs()
+{
+    if (state_ != TransportState::Playing || !decoder_ || !outputStarted_)
+        return -1;
+    constexpr qint64 kLongestMs = 250;
+    const qint64 rate = decoder_->SampleRate();
+    const qint64 played = Played();
+    const double speed = output_->Speed();
+    auto ms = [rate, speed](qint64 frames) { return qint64(double(frames) * 1000 / rate / speed); };
+    qint64 due = kLongestMs;
+    // Refill: at the refill mark, or when half of what is queued has played if the
+    // output holds less than twice the mark.
+    const qint64 ahead = queued_ + padded_ - played;
+    const qint64 mark = rate * buffering_.refillMs / 1000;
+    if (!decoder_->AtEnd() || carryFrames_ > 0 || padded_ < rate * buffering_.bufferMs / 1000)
+        due = std::min(due, ms(std::max(ahead - mark, ahead / 2)));
+    // The next whole second, for the position notification.
+    const qint64 position = base_ + played;
+    due = std::min(due, ms((position / rate + 1) * rate - position) + 1);
+    // The song's last sample.
+    if (decoder_->AtEnd() && carryFrames_ == 0)
+        due = std::min(due, ms(queued_ - played) + 1);
+    return int(std::max<qint64>(due, buffering_.periodMs));
 }
 
 void Transport::Pump()

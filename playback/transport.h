@@ -29,11 +29,11 @@ namespace playback {
 enum class TransportState { Stopped = 0, Playing = 1, Paused = 2 };
 enum class Notification { Stopped = 1, Position = 2, Paused = 3, Finished = 4 };
 
-/// How much audio is kept queued and how often the transport is pumped.
+/// How much audio is kept queued and how often the transport may be pumped.
 struct Buffering {
     int bufferMs = 320;   ///< audio queued in the output
     int refillMs = 160;   ///< refill when less than this is queued
-    int periodMs = 10;    ///< interval between pumps
+    int periodMs = 10;    ///< the shortest pause between two pumps
 };
 
 /// The play position as of one moment; a reader can extrapolate it while `advancing`.
@@ -77,8 +77,13 @@ public:
     bool Seek(qint64 sample);
 
     /// Refills the output, notices the end of the song and a failed output, and
-    /// publishes the position. Call every `buffering().periodMs` while playing.
+    /// publishes the position. Call while playing, when NextPumpMs says.
     void Pump();
+    /// Milliseconds until the next pump is due: when the queued audio has run down to
+    /// the refill mark, the position enters a new second or the song's last sample has
+    /// been played, but at least `periodMs` and at most a quarter second. -1 when no
+    /// pump is needed (not playing).
+    int NextPumpMs();
 
     TransportState State() const { return state_; }
     PlayPosition Position() const;

@@ -113,7 +113,11 @@ int RunPlay(const QCommandLineParser& parser)
     std::optional<QString> lastTrace;
     QTimer poll;
     poll.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+    auto look = [&] {
+        if (engine.vbmp3_getState(nullptr) == 0) {
+            loop.quit();
+            return;
+        }
         if (trace) {
             playback::LyricState state;
             const int ms = engine.vbmp3_getWinampPlayMs();
@@ -130,11 +134,11 @@ int RunPlay(const QCommandLineParser& parser)
             engine.vbmp3_stop();
             loop.quit();
         }
-        if (engine.vbmp3_getState(nullptr) == 0)
-            loop.quit();
-    });
+    };
+    QObject::connect(&poll, &QTimer::timeout, &loop, look);
+    look();
     poll.start(kTracePollMs);
-    if (!finished)
+    if (!finished && engine.vbmp3_getState(nullptr) != 0)
         loop.exec();
     engine.vbmp3_stop();
     engine.vbmp3_close();
