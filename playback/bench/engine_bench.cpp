@@ -98,11 +98,13 @@ void BM_DecodeWholeSong(benchmark::State& state)
 BENCHMARK(BM_DecodeWholeSong)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // Plays 10 s in real time while a 50 ms timer reads position and lyric state the way
-// the player strip does. Arguments: output (0 silent, 1 default device), pump interval
-// in ms (the third buffering integer: 1, 5 or 25).
+// the player strip does. Arguments: output (0 silent, 1 default device, 2 none: the
+// song stays stopped, which measures the poll alone), pump interval in ms (the third
+// buffering integer: 1, 5 or 25).
 void BM_PlayWithLyricPoll(benchmark::State& state)
 {
-    const bool device = state.range(0) != 0;
+    const bool device = state.range(0) == 1;
+    const bool play = state.range(0) != 2;
     const int period = int(state.range(1));
     for (auto _ : state) {
         Engine engine(device ? DeviceOutputFactory() : SilentOutputFactory());
@@ -140,7 +142,8 @@ void BM_PlayWithLyricPoll(benchmark::State& state)
         QTimer::singleShot(10000, &loop, &QEventLoop::quit);
         const double cpu0 = ProcessCpuSeconds();
         const auto wall0 = Clock::now();
-        engine.vbmp3_play();
+        if (play)
+            engine.vbmp3_play();
         poll.start(50);
         loop.exec();
         const double cpu = ProcessCpuSeconds() - cpu0;
@@ -153,6 +156,7 @@ void BM_PlayWithLyricPoll(benchmark::State& state)
 }
 BENCHMARK(BM_PlayWithLyricPoll)
     ->ArgNames({"device", "period_ms"})
+    ->Args({2, 1})
     ->Args({0, 1})->Args({0, 5})->Args({0, 25})
     ->Args({1, 1})->Args({1, 5})->Args({1, 25})
     ->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
@@ -314,11 +318,13 @@ void BM_PlaySamplesToSoundLatency(benchmark::State& state)
         }
         engine.vbmp3_setVbmp3Option(32, 16, 1, 0);
         MonitorRecorder recorder;
-        if (!recorder.Start(9)) {
+        if (!recorder.Start(12)) {
             state.SkipWithError("parec is needed");
             return;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        for (int i = 0; i < 300 && recorder.Received() == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
         if (recorder.Received() == 0) {
             recorder.Finish();
             state.SkipWithError("nothing to record from: no PulseAudio sink monitor");
