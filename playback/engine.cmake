@@ -18,7 +18,7 @@ endif()
 
 mwex_test(playback_engine_tests
   SOURCES tests/engine_decoder_test.cpp tests/engine_transport_test.cpp tests/engine_test.cpp
-          tests/lyrictiming_test.cpp tests/enginetesting.h
+          tests/engine_lyrics_test.cpp tests/lyrictiming_test.cpp tests/enginetesting.h
   DEPS mwex_playback mwex_playback_testsongs mwex_testsupport)
 
 mwex_benchmark(playback_engine_bench
