@@ -92,11 +92,6 @@ void Engine::Deliver(int message, int value)
         callback_(message, value);
 }
 
-void Engine::UpdatePump()
-{
-    worker_->Update();
-}
-
 int Engine::vbmp3_init()
 {
     EnsureWorker();
@@ -122,7 +117,8 @@ int Engine::vbmp3_free()
     RunOnWorker([this] {
         worker_->transport.Unload();
         worker_->timer.stop();
-        delete worker_;
+        // Deleted on its own thread as the thread finishes.
+        worker_->deleteLater();
     });
     worker_ = nullptr;
     thread_.quit();

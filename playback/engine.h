@@ -122,7 +122,6 @@ private:
     static double RatioForRate(int sampleRate);
     void RunOnWorker(const std::function<void()>& task);
     void Deliver(int message, int value);
-    void UpdatePump();
     void SetLyricsText(const QString& text);
     qint64 StandardToWinAmpMs(qint64 samples) const;
 
