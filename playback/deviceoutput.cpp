@@ -9,8 +9,10 @@ namespace playback {
 namespace {
 
 constexpr int kBytesPerFrame = 4; // 16-bit stereo
-// How long queued samples may sit unplayed before the device counts as gone.
-constexpr auto kStallLimit = std::chrono::seconds(2);
+// How long a running stream may go without playing a sample before the device counts
+// as gone. Devices can take a second or two to wake up; a stream that is fed but does
+// not move for longer than this is dead (its device was removed with nowhere to go).
+constexpr auto kStallLimit = std::chrono::seconds(4);
 
 } // namespace
 
@@ -18,11 +20,10 @@ DeviceOutput::DeviceOutput(const QAudioDevice& device)
     : device_(device)
     , devices_(std::make_unique<QMediaDevices>())
 {
+    // When our device goes, the sound server moves the stream to another device if
+    // there is one; only when no device is left is the output lost at once.
     QObject::connect(devices_.get(), &QMediaDevices::audioOutputsChanged, devices_.get(), [this] {
-        const QList<QAudioDevice> outputs = QMediaDevices::audioOutputs();
-        const bool present = std::any_of(outputs.begin(), outputs.end(),
-                                         [this](const QAudioDevice& d) { return d.id() == device_.id(); });
-        if (!present)
+        if (QMediaDevices::audioOutputs().isEmpty())
             failed_ = true;
     });
 }
@@ -88,7 +89,7 @@ qint64 DeviceOutput::PlayedFrames()
     if (!sink_)
         return 0;
     const qint64 played = std::min(written_, sink_->processedUSecs() * rate_ / 1000000);
-    if (played != lastPlayed_ || suspended_ || played >= written_) {
+    if (played != lastPlayed_ || suspended_) {
         lastPlayed_ = played;
         lastProgress_ = Clock::now();
     }
@@ -133,7 +134,7 @@ bool DeviceOutput::HasFailed()
             failed_ = true;
         else if (!suspended_) {
             PlayedFrames();
-            if (lastPlayed_ < written_ && Clock::now() - lastProgress_ > kStallLimit)
+            if (Clock::now() - lastProgress_ > kStallLimit)
                 failed_ = true;
         }
     }
