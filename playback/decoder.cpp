@@ -13,17 +13,17 @@ namespace {
 /// is the range's first byte and the end of the range is the end of the stream.
 struct RangeReader {
     QFile file;
-    ByteRange range;
-    qint64 pos = 0; // relative to range.begin
+    songfiles::ByteRange range;
+    qint64 pos = 0; // relative to range.offset
 
     static mpg123_ssize_t Read(void* handle, void* buffer, size_t bytes)
     {
         auto* r = static_cast<RangeReader*>(handle);
-        const qint64 left = r->range.size() - r->pos;
+        const qint64 left = r->range.size - r->pos;
         const qint64 want = std::min<qint64>(qint64(bytes), std::max<qint64>(left, 0));
         if (want == 0)
             return 0;
-        if (!r->file.seek(r->range.begin + r->pos))
+        if (!r->file.seek(r->range.offset + r->pos))
             return -1;
         const qint64 got = r->file.read(static_cast<char*>(buffer), want);
         if (got < 0)
@@ -39,10 +39,10 @@ struct RangeReader {
         switch (whence) {
         case SEEK_SET: target = offset; break;
         case SEEK_CUR: target = r->pos + offset; break;
-        case SEEK_END: target = r->range.size() + offset; break;
+        case SEEK_END: target = r->range.size + offset; break;
         default: return -1;
         }
-        if (target < 0 || target > r->range.size())
+        if (target < 0 || target > r->range.size)
             return -1;
         r->pos = target;
         return off_t(target);
@@ -93,7 +93,7 @@ void Decoder::Close()
     atEnd_ = false;
 }
 
-DecoderError Decoder::Open(const QString& path, ByteRange range, QString* message)
+DecoderError Decoder::Open(const QString& path, songfiles::ByteRange range, QString* message)
 {
     Close();
     auto fail = [&](DecoderError kind, const QString& why) {
@@ -111,10 +111,10 @@ DecoderError Decoder::Open(const QString& path, ByteRange range, QString* messag
     if (!impl->reader.file.open(QIODevice::ReadOnly))
         return fail(DecoderError::CannotRead, QStringLiteral("cannot open %1: %2").arg(path, impl->reader.file.errorString()));
     const qint64 fileSize = impl->reader.file.size();
-    range.begin = std::clamp<qint64>(range.begin, 0, fileSize);
-    range.end = std::clamp<qint64>(range.end, range.begin, fileSize);
-    impl->reader.range = range;
-    if (range.size() == 0)
+    const qint64 begin = std::clamp<qint64>(range.offset, 0, fileSize);
+    const qint64 end = std::clamp<qint64>(range.offset + range.size, begin, fileSize);
+    impl->reader.range = songfiles::ByteRange{begin, end - begin};
+    if (end == begin)
         return fail(DecoderError::NoAudio, QStringLiteral("the file holds no audio data"));
 
     int err = MPG123_OK;

@@ -6,7 +6,7 @@
 // Output is always interleaved 16-bit stereo at the sample rate of the stream's first
 // frame; positions count sample frames (one left/right pair) from the stream's start.
 
-#include "playback/streamrange.h"
+#include "songfiles/songreader.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -40,7 +40,7 @@ public:
     /// Opens the stream in `range` of the file and indexes every frame, so that seeks
     /// are sample-accurate. On failure returns the kind of failure and the reason in
     /// `message`.
-    DecoderError Open(const QString& path, ByteRange range, QString* message = nullptr);
+    DecoderError Open(const QString& path, songfiles::ByteRange range, QString* message = nullptr);
     void Close();
     bool IsOpen() const;
 

@@ -3,7 +3,7 @@
 #include "common/textfile.h"
 #include "lyrics/atblock.h"
 #include "lyrics/linebreaks.h"
-#include "playback/streamrange.h"
+#include "playback/songstream.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -123,9 +123,7 @@ int Engine::vbmp3_free()
     worker_ = nullptr;
     thread_.quit();
     thread_.wait();
-    songPath_.clear();
-    sampleRate_ = 0;
-    lengthSamples_ = 0;
+    ForgetSong();
     return 1;
 }
 
@@ -136,8 +134,12 @@ double Engine::RatioForRate(int sampleRate)
 
 int Engine::vbmp3_readLyrics3Data()
 {
-    // TEMPORARY until the song-file Lyrics3 reader is available here.
-    return 0;
+    songfiles::Lyrics3Record record;
+    if (!IsOpen() || !vbmp3_getFileLyrics3InfoVB(songPath_, record) || record[songfiles::LYR].isEmpty())
+        return 0;
+    SetLyricsText(record[songfiles::LYR]);
+    lyricsFromSong_ = true;
+    return 1;
 }
 
 // Settings.
@@ -235,7 +237,7 @@ int Engine::vbmp3_getLyrics2(LyricState* state)
 
 // Transport.
 
-int Engine::vbmp3_open(const QString& path, StreamFacts* facts)
+int Engine::vbmp3_open(const QString& path, songfiles::MpegInfo* info)
 {
     vbmp3_close();
     lastError_ = kErrNone;
@@ -245,15 +247,17 @@ int Engine::vbmp3_open(const QString& path, StreamFacts* facts)
         lastErrorText_ = text;
         return 0;
     };
-    ByteRange range;
-    switch (FindStreamRange(path, &range)) {
-    case StreamRangeError::None:
+    SongStream stream;
+    QString why;
+    switch (FindSongStream(path, &stream, &why)) {
+    case StreamError::None:
         break;
-    case StreamRangeError::CannotRead:
-        return fail(kErrCannotRead, QStringLiteral("cannot read %1").arg(path));
-    case StreamRangeError::NotMpeg:
-        return fail(kErrNotMpeg, QStringLiteral("%1 is not an MP3 or RMP file").arg(path));
+    case StreamError::CannotRead:
+        return fail(kErrCannotRead, why);
+    case StreamError::NotMpeg:
+        return fail(kErrNotMpeg, why);
     }
+    const songfiles::ByteRange range = stream.range;
     auto decoder = std::make_unique<Decoder>();
     QString message;
     switch (decoder->Open(path, range, &message)) {
@@ -266,8 +270,19 @@ int Engine::vbmp3_open(const QString& path, StreamFacts* facts)
     case DecoderError::Library:
         return fail(kErrDecoder, message);
     }
-    if (facts)
-        *facts = decoder->Facts();
+    facts_ = decoder->Facts();
+    if (info) {
+        *info = songfiles::MpegInfo();
+        info->version = facts_.mpegVersion;
+        info->layer = facts_.layer;
+        info->channelMode = facts_.channelMode;
+        info->bitRate = facts_.bitRate;
+        info->sampleRate = facts_.sampleRate;
+        info->frames = facts_.frames;
+        info->durationMs = facts_.samples * 1000 / facts_.sampleRate;
+        info->playSeconds = int(facts_.samples / facts_.sampleRate);
+        info->stream = range;
+    }
     sampleRate_ = decoder->SampleRate();
     lengthSamples_ = decoder->LengthSamples();
     ratio_ = RatioForRate(sampleRate_);
@@ -294,15 +309,21 @@ int Engine::vbmp3_close()
             worker_->Update();
         });
     }
+    ForgetSong();
+    return 1;
+}
+
+void Engine::ForgetSong()
+{
     if (lyricsFromSong_)
         vbmp3_clearLyrics();
     songPath_.clear();
+    facts_ = {};
     sampleRate_ = 0;
     lengthSamples_ = 0;
     ratio_ = 1.0;
     lyrics_.SetWinAmpRatio(1.0);
     lyrics_.SetSongEndMs(0);
-    return 1;
 }
 
 int Engine::RunTransport(const std::function<bool(playback::Transport&)>& call)

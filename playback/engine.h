@@ -1,7 +1,8 @@
 #pragma once
 // The MP3 engine: the calls the workbench makes to play a song and time its lyrics.
 //
-// One Engine object serves the whole program. Its calls are made from the thread that
+// One Engine object serves the whole program: the calls on song files (Vbmp3Files) and
+// the playback and lyric-timing calls here. Its calls are made from the thread that
 // created it (the window thread, or the main thread of `mwex play`); decoding and audio
 // output run on a worker thread of the engine. Notifications (1 stopped, 2 position in
 // seconds, 3 paused, 4 finished) are delivered on the creating thread, through the
@@ -14,6 +15,8 @@
 #include "playback/decoder.h"
 #include "playback/lyrictiming.h"
 #include "playback/transport.h"
+#include "playback/vbmp3_files.h"
+#include "songfiles/mpeginfo.h"
 
 #include <QObject>
 #include <QString>
@@ -27,7 +30,7 @@ namespace playback {
 enum EngineError : int {
     kErrNone = 0,
     kErrCannotRead = 1, ///< the song file is missing or cannot be read
-    kErrNotMpeg = 2,    ///< not an MP3 or RMP file (a WAVE file, a RIFF file without data)
+    kErrNotMpeg = 2,    ///< not an MP3 or RMP file, or no MPEG stream in it
     kErrNoAudio = 3,    ///< no MPEG audio frame could be decoded
     kErrDecoder = 4,    ///< the decoder library failed
     kErrNotOpen = 5,    ///< a transport call without an opened song
@@ -36,7 +39,7 @@ enum EngineError : int {
 /// The engine's version for the about box: 100 is "1.00".
 constexpr int kEngineVersion = 100;
 
-class Engine : public QObject {
+class Engine : public QObject, public Vbmp3Files {
     Q_OBJECT
 public:
     using NotifyProc = std::function<void(int message, int value)>;
@@ -80,8 +83,11 @@ public:
     int vbmp3_getLyrics2(LyricState* state);
 
     // Transport.
-    /// Opens a song; fills `facts` (may be null). 0 on failure (see vbmp3_getLastErrorNo).
-    int vbmp3_open(const QString& path, StreamFacts* facts);
+    /// Opens a song; fills `info` (may be null) with what the engine plays: version,
+    /// layer, channel mode, bit rate (0 for VBR) and sample rate of the first frame, the
+    /// frame count and the decoded length (`playSeconds` in whole seconds). 0 on
+    /// failure (see vbmp3_getLastErrorNo).
+    int vbmp3_open(const QString& path, songfiles::MpegInfo* info);
     int vbmp3_getLastErrorNo() const { return lastError_; }
     int vbmp3_play();
     int vbmp3_pause();
@@ -101,6 +107,8 @@ public:
     /// Moves to a sample position (the precise form of vbmp3_seek).
     int SeekSamples(qint64 sample);
     bool IsOpen() const { return sampleRate_ > 0; }
+    /// What the decoder found in the opened song.
+    const StreamFacts& Facts() const { return facts_; }
     int SampleRate() const { return sampleRate_; }
     qint64 LengthSamples() const { return lengthSamples_; }
     double WinAmpRatio() const { return ratio_; }
@@ -123,6 +131,7 @@ private:
     void RunOnWorker(const std::function<void()>& task);
     void Deliver(int message, int value);
     void SetLyricsText(const QString& text);
+    void ForgetSong();
     qint64 StandardToWinAmpMs(qint64 samples) const;
 
     OutputFactory makeOutput_;
@@ -137,6 +146,7 @@ private:
     bool lyricsFromSong_ = false; // the lyrics came from the song and go with it
 
     QString songPath_;
+    StreamFacts facts_;
     int sampleRate_ = 0;
     qint64 lengthSamples_ = 0;
     double ratio_ = 1.0;

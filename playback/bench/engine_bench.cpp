@@ -5,7 +5,7 @@
 #include "playback/decoder.h"
 #include "playback/engine.h"
 #include "playback/lyrictiming.h"
-#include "playback/streamrange.h"
+#include "playback/songstream.h"
 #include "playback/tests/testsongs.h"
 
 #include <QCoreApplication>
@@ -71,8 +71,8 @@ const QString& LyricsPath()
 
 void BM_DecodeWholeSong(benchmark::State& state)
 {
-    ByteRange range;
-    if (TonePath().isEmpty() || FindStreamRange(TonePath(), &range) != StreamRangeError::None) {
+    SongStream stream;
+    if (TonePath().isEmpty() || FindSongStream(TonePath(), &stream) != StreamError::None) {
         state.SkipWithError("lame is needed to make the song");
         return;
     }
@@ -82,7 +82,7 @@ void BM_DecodeWholeSong(benchmark::State& state)
     for (auto _ : state) {
         const double start = ThreadCpuSeconds();
         Decoder d;
-        if (d.Open(TonePath(), range) != DecoderError::None) {
+        if (d.Open(TonePath(), stream.range) != DecoderError::None) {
             state.SkipWithError("cannot open the song");
             return;
         }
@@ -216,9 +216,9 @@ const BurstSong& Bursts()
         if (std::system(cmd.toLocal8Bit().constData()) != 0)
             return BurstSong{};
         // Where the decoder puts the bursts.
-        ByteRange range;
+        SongStream stream;
         Decoder d;
-        if (FindStreamRange(s.path, &range) != StreamRangeError::None || d.Open(s.path, range) != DecoderError::None)
+        if (FindSongStream(s.path, &stream) != StreamError::None || d.Open(s.path, stream.range) != DecoderError::None)
             return BurstSong{};
         std::vector<qint16> buf(1152 * 2);
         qint64 pos = 0;

@@ -1,7 +1,7 @@
 // Opens arbitrary bytes as a song file, decodes everything and seeks around: nothing
 // may crash, hang or touch memory it does not own.
 #include "playback/decoder.h"
-#include "playback/streamrange.h"
+#include "playback/songstream.h"
 
 #include <QFile>
 #include <QString>
@@ -19,13 +19,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             return 0;
         f.write(reinterpret_cast<const char*>(data), qint64(size));
     }
-    playback::ByteRange range;
-    if (playback::FindStreamRange(path, &range) != playback::StreamRangeError::None)
+    playback::SongStream stream;
+    if (playback::FindSongStream(path, &stream) != playback::StreamError::None)
         return 0;
-    if (range.begin < 0 || range.end > qint64(size) || range.begin > range.end)
+    if (stream.range.offset < 0 || stream.range.size < 0 || stream.range.end() > qint64(size))
         __builtin_trap();
     playback::Decoder d;
-    if (d.Open(path, range) != playback::DecoderError::None)
+    if (d.Open(path, stream.range) != playback::DecoderError::None)
         return 0;
     std::vector<qint16> buffer(4096 * 2);
     const qint64 length = d.LengthSamples();

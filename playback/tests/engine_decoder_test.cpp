@@ -1,9 +1,10 @@
 // The decoder: what part of a file is audio, exact lengths, seeking, and bad input.
 #include "playback/decoder.h"
-#include "playback/streamrange.h"
+#include "playback/songstream.h"
 #include "playback/tests/testsongs.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <vector>
@@ -18,14 +19,16 @@ struct Opened {
     std::unique_ptr<Decoder> decoder;
 };
 
+/// Opens the stream the song-file probe finds; a file in which it finds none is handed
+/// to the decoder whole, so that the decoder's own refusal is what is tested.
 Opened OpenFile(const QString& path)
 {
     Opened o;
-    ByteRange range;
-    if (FindStreamRange(path, &range) != StreamRangeError::None)
-        return o;
+    SongStream stream;
+    if (FindSongStream(path, &stream) != StreamError::None)
+        stream.range = songfiles::ByteRange{0, QFileInfo(path).size()};
     o.decoder = std::make_unique<Decoder>();
-    o.error = o.decoder->Open(path, range);
+    o.error = o.decoder->Open(path, stream.range);
     return o;
 }
 
@@ -84,10 +87,11 @@ TEST(DecoderStream, RmpStreamIsReadFromItsDataChunk)
 {
     const QByteArray mpeg = testsongs::SilentFrames(25, 48000);
     const QString path = WriteTemp("song.rmp", testsongs::Rmp(mpeg));
-    ByteRange range;
-    ASSERT_EQ(FindStreamRange(path, &range), StreamRangeError::None);
-    EXPECT_EQ(range.begin, 20);
-    EXPECT_EQ(range.size(), mpeg.size());
+    SongStream stream;
+    ASSERT_EQ(FindSongStream(path, &stream), StreamError::None);
+    EXPECT_TRUE(stream.kind & songfiles::Rmp);
+    EXPECT_EQ(stream.range.offset, 20);
+    EXPECT_EQ(stream.range.size, mpeg.size());
     auto o = OpenFile(path);
     ASSERT_EQ(o.error, DecoderError::None);
     EXPECT_EQ(o.decoder->SampleRate(), 48000);
@@ -101,10 +105,10 @@ TEST(DecoderStream, TrailingTagsAreNeverDecoded)
     const QByteArray mpeg = testsongs::SilentFrames(20);
     const QByteArray song = mpeg + testsongs::Lyrics3Block(testsongs::SilentFrames(6)) + testsongs::Id3v1Tag();
     const QString path = WriteTemp("tagged.mp3", song);
-    ByteRange range;
-    ASSERT_EQ(FindStreamRange(path, &range), StreamRangeError::None);
-    EXPECT_EQ(range.begin, 0);
-    EXPECT_EQ(range.end, mpeg.size());
+    SongStream stream;
+    ASSERT_EQ(FindSongStream(path, &stream), StreamError::None);
+    EXPECT_EQ(stream.range.offset, 0);
+    EXPECT_EQ(stream.range.end(), mpeg.size());
     auto o = OpenFile(path);
     ASSERT_EQ(o.error, DecoderError::None);
     EXPECT_EQ(o.decoder->LengthSamples(), 20 * 1152);
@@ -150,7 +154,7 @@ TEST(DecoderFailure, FilesWithoutMpegAudioAreRefused)
 TEST(DecoderFailure, MissingFileCannotBeRead)
 {
     Decoder d;
-    EXPECT_EQ(d.Open(QStringLiteral("/nonexistent/song.mp3"), ByteRange{0, 1000}), DecoderError::CannotRead);
+    EXPECT_EQ(d.Open(QStringLiteral("/nonexistent/song.mp3"), songfiles::ByteRange{0, 1000}), DecoderError::CannotRead);
     EXPECT_FALSE(d.IsOpen());
     qint16 buffer[8];
     EXPECT_EQ(d.Read(buffer, 4), 0);
@@ -161,8 +165,9 @@ TEST(DecoderFailure, WaveFilesAreNotMpeg)
 {
     QByteArray wav("RIFF\x24\0\0\0WAVEfmt ", 16);
     const QString path = WriteTemp("sound.wav", wav + QByteArray(40, '\0'));
-    ByteRange range;
-    EXPECT_EQ(FindStreamRange(path, &range), StreamRangeError::NotMpeg);
+    SongStream stream;
+    EXPECT_EQ(FindSongStream(path, &stream), StreamError::NotMpeg);
+    EXPECT_EQ(FindSongStream(QStringLiteral("/nonexistent/song.mp3"), &stream), StreamError::CannotRead);
 }
 
 TEST(DecoderFailure, EveryPrefixOfAnRmpOpensOrFailsCleanly)

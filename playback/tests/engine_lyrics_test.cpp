@@ -140,3 +140,91 @@ TEST_F(EngineLyrics, UnchangedSettingsKeepTheStateWhileTheSongStands)
     engine_.vbmp3_getLyrics2(&again);
     EXPECT_EQ(first, again);
 }
+
+namespace {
+
+/// A paused engine on a song whose lyrics are embedded, at `ms` of standard time.
+LyricState EmbeddedAt(Engine& engine, qint64 ms)
+{
+    EXPECT_NE(engine.SeekSamples(ms * 44100 / 1000), 0);
+    LyricState s;
+    EXPECT_NE(engine.vbmp3_getLyrics2(&s), 0);
+    return s;
+}
+
+} // namespace
+
+TEST(EngineEmbeddedLyrics, Lyrics3BlockOfAnMp3IsTimed)
+{
+    const QByteArray song = testsongs::SilentSong(6.0)
+        + testsongs::Lyrics3Block(testsupport::Sjis("[00:01:00]うめこみ[00:02:00]歌詞\r\n[00:04:00]二行目\r\n"))
+        + testsongs::Id3v1Tag();
+    Engine engine(SilentOutputFactory());
+    ASSERT_NE(engine.vbmp3_open(testsongs::WriteTemp("embedded.mp3", song), nullptr), 0);
+    // The tags at the end are not audio: the length is that of the frames alone.
+    EXPECT_EQ(engine.LengthSamples(), testsongs::SilentSong(6.0).size() / 417 * 1152);
+    engine.vbmp3_setLyrics3Use(0);
+    engine.vbmp3_clearLyrics();
+    ASSERT_NE(engine.vbmp3_readLyrics3Data(), 0);
+    engine.vbmp3_setLyricsTime(0);
+    engine.vbmp3_play();
+    engine.vbmp3_pause();
+    LyricState s = EmbeddedAt(engine, 1500); // 1 492 on the WinAmp clock
+    EXPECT_EQ(s.texts[5], QString::fromUtf8("うめこみ歌詞"));
+    EXPECT_EQ(s.texts[1], QString::fromUtf8("二行目"));
+    EXPECT_EQ(s.integers[0], 1000);
+    EXPECT_EQ(s.integers[3], 1000);
+    EXPECT_EQ(s.texts[4], QString::fromUtf8("うめこみ"));
+    s = EmbeddedAt(engine, 4200);
+    EXPECT_EQ(s.texts[6], QString::fromUtf8("うめこみ歌詞"));
+    EXPECT_EQ(s.texts[5], QString::fromUtf8("二行目"));
+}
+
+TEST(EngineEmbeddedLyrics, RmpLyricsEmbeddedByTheEngineAreTimed)
+{
+    Engine engine(SilentOutputFactory());
+    const QString path = testsongs::WriteTemp("embedded.rmp", testsongs::Rmp(testsongs::SilentSong(3.0)));
+    songfiles::Lyrics3Record record;
+    record[songfiles::LYR] = QString::fromUtf8("[00:00:80]アール\r\n[00:02:00]エムピー\r\n");
+    ASSERT_TRUE(engine.vbmp3_setLyrics3InsField(0));
+    ASSERT_TRUE(engine.vbmp3_setFileLyrics3InfoVB(path, record)) << engine.lastError().toStdString();
+    ASSERT_NE(engine.vbmp3_open(path, nullptr), 0);
+    ASSERT_NE(engine.vbmp3_readLyrics3Data(), 0);
+    engine.vbmp3_play();
+    engine.vbmp3_pause();
+    const LyricState s = EmbeddedAt(engine, 900);
+    EXPECT_EQ(s.texts[5], QString::fromUtf8("アール"));
+    EXPECT_EQ(s.texts[1], QString::fromUtf8("エムピー"));
+    EXPECT_EQ(s.integers[0], 800);
+}
+
+TEST(EngineEmbeddedLyrics, SongWithoutEmbeddedLyricsHasNone)
+{
+    Engine engine(SilentOutputFactory());
+    EXPECT_EQ(engine.vbmp3_readLyrics3Data(), 0); // nothing opened
+    ASSERT_NE(engine.vbmp3_open(testsongs::WriteTemp("bare.mp3", testsongs::SilentSong(1.0)), nullptr), 0);
+    EXPECT_EQ(engine.vbmp3_readLyrics3Data(), 0);
+    LyricState s;
+    EXPECT_EQ(engine.vbmp3_getLyrics2(&s), 0);
+}
+
+TEST(EngineEmbeddedLyrics, Lyrics3UseTakesTheSongsLyricsAtOpenUntilItCloses)
+{
+    const QByteArray song = testsongs::SilentSong(2.0) + testsongs::Lyrics3Block("[00:00:50]auto\r\n");
+    Engine engine(SilentOutputFactory());
+    engine.vbmp3_setLyrics3Use(1);
+    ASSERT_NE(engine.vbmp3_open(testsongs::WriteTemp("auto.mp3", song), nullptr), 0);
+    engine.vbmp3_play();
+    engine.vbmp3_pause();
+    EXPECT_EQ(EmbeddedAt(engine, 600).texts[5], QStringLiteral("auto"));
+    engine.vbmp3_close();
+    LyricState s;
+    EXPECT_EQ(engine.vbmp3_getLyrics2(&s), 0);
+    // Lyrics given by file stay with the engine across songs.
+    const QString file = testsongs::WriteTemp("kept.txt", "[00:00:50]kept\r\n");
+    ASSERT_NE(engine.vbmp3_setLyricsFile(file), 0);
+    ASSERT_NE(engine.vbmp3_open(testsongs::WriteTemp("auto.mp3", song), nullptr), 0);
+    engine.vbmp3_play();
+    engine.vbmp3_pause();
+    EXPECT_EQ(EmbeddedAt(engine, 600).texts[5], QStringLiteral("kept"));
+}

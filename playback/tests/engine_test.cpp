@@ -46,9 +46,14 @@ TEST(EngineTransport, CallsFollowTheStateMachineAndNotifyOnTheCallingThread)
     Engine engine(SilentOutputFactory(kFast));
     ASSERT_EQ(engine.vbmp3_init(), 1);
     NoteRecorder rec(engine);
-    StreamFacts facts;
-    ASSERT_NE(engine.vbmp3_open(Song("seq.mp3", 3.0), &facts), 0);
-    EXPECT_EQ(facts.sampleRate, 44100);
+    songfiles::MpegInfo info;
+    ASSERT_NE(engine.vbmp3_open(Song("seq.mp3", 3.0), &info), 0);
+    EXPECT_EQ(info.sampleRate, 44100);
+    EXPECT_EQ(info.version, 1);
+    EXPECT_EQ(info.layer, 3);
+    EXPECT_EQ(info.bitRate, 128);
+    EXPECT_EQ(info.playSeconds, int(engine.LengthSamples() / 44100));
+    EXPECT_EQ(info.playSeconds, 3);
     int seconds = -1;
     EXPECT_EQ(engine.vbmp3_getState(&seconds), 0);
     EXPECT_EQ(seconds, 0);
@@ -262,14 +267,14 @@ TEST(EngineBadFiles, OpenFailsWithAnErrorNumber)
     EXPECT_FALSE(engine.LastErrorText().isEmpty());
 
     EXPECT_EQ(engine.vbmp3_open(testsongs::WriteTemp("text.mp3", "not a song at all\r\n"), nullptr), 0);
-    EXPECT_EQ(engine.vbmp3_getLastErrorNo(), kErrNoAudio);
+    EXPECT_EQ(engine.vbmp3_getLastErrorNo(), kErrNotMpeg);
 
     QByteArray wav("RIFF\x24\0\0\0WAVEfmt ", 16);
     EXPECT_EQ(engine.vbmp3_open(testsongs::WriteTemp("sound.wav", wav + QByteArray(40, '\0')), nullptr), 0);
     EXPECT_EQ(engine.vbmp3_getLastErrorNo(), kErrNotMpeg);
 
     EXPECT_EQ(engine.vbmp3_open(testsongs::WriteTemp("empty.mp3", QByteArray()), nullptr), 0);
-    EXPECT_EQ(engine.vbmp3_getLastErrorNo(), kErrNoAudio);
+    EXPECT_EQ(engine.vbmp3_getLastErrorNo(), kErrNotMpeg);
 
     // A failed open leaves nothing opened.
     EXPECT_FALSE(engine.IsOpen());

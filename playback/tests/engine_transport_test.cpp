@@ -1,6 +1,6 @@
 // The transport state machine driven directly, with silent outputs that run faster
 // than real time (these tests do not measure rates).
-#include "playback/streamrange.h"
+#include "playback/songstream.h"
 #include "playback/transport.h"
 #include "playback/tests/testsongs.h"
 
@@ -24,11 +24,11 @@ struct Event {
 std::unique_ptr<Decoder> OpenSong(const QByteArray& bytes)
 {
     const QString path = testsongs::WriteTemp(QStringLiteral("transport.mp3"), bytes);
-    ByteRange range;
-    if (FindStreamRange(path, &range) != StreamRangeError::None)
+    SongStream stream;
+    if (FindSongStream(path, &stream) != StreamError::None)
         return nullptr;
     auto d = std::make_unique<Decoder>();
-    if (d->Open(path, range) != DecoderError::None)
+    if (d->Open(path, stream.range) != DecoderError::None)
         return nullptr;
     return d;
 }
