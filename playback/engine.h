@@ -6,7 +6,9 @@
 // created it (the window thread, or the main thread of `mwex play`); decoding and audio
 // output run on a worker thread of the engine. Notifications (1 stopped, 2 position in
 // seconds, 3 paused, 4 finished) are delivered on the creating thread, through the
-// procedure given to vbmp3_callback and the `notified` signal, from its event loop.
+// procedure given to vbmp3_callback and the `notified` signal, from its event loop. At
+// the end of a song the engine reports 4 alone (so a "DONE" shown for it stays) and
+// stands stopped at position 0; 1 follows only a stop that was asked for.
 //
 // Calls answer like the library they stand for: non-zero for success, 0 for failure;
 // after a failed vbmp3_open, vbmp3_getLastErrorNo tells why (see EngineError).
