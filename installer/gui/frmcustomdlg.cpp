@@ -60,7 +60,7 @@ void TfrmCustomDlg::setMessage(const QString& text)
     const int width = kWidth - 2 * kMargin;
     const int height = std::max(4 * fontMetrics().lineSpacing(), lblMessage->heightForWidth(width));
     lblMessage->setGeometry(kMargin, kMargin, width, height);
-    const int buttonTop = kMargin + height + 16;
+    const int buttonTop = kMargin + height + 20;
     for (QPushButton* button : {btnYes, btnNo, btnDelete, btnSave})
         button->move(button->x(), buttonTop);
     setFixedSize(kWidth, buttonTop + btnYes->height() + kMargin);

@@ -184,6 +184,7 @@ void TfrmMain::buildMainPage()
         *b.box = new QCheckBox(QString::fromUtf8(b.caption), fraShortCut);
         (*b.box)->setObjectName(QLatin1String(b.name));
         (*b.box)->setGeometry(x, m.groupTop, cell - 4, m.checkHeight);
+        (*b.box)->setEnabled(false); // offered only for the places a definition names
         x += cell;
     }
     lblUnSetupInfo = MakeLabel(fraShortCut, "lblUnSetupInfo");

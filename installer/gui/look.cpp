@@ -10,6 +10,7 @@
 #include <QTextLayout>
 #include <QTextOption>
 #include <QTranslator>
+#include <functional>
 
 namespace installer {
 namespace {
@@ -99,10 +100,15 @@ void BringToFront(QWidget* window)
     window->activateWindow();
 }
 
-int WrappedTextHeight(const QFont& font, const QString& text, int width)
+namespace {
+
+/// Lays out `text` in lines of `width` pixels that break at blanks or, failing that,
+/// anywhere; calls `draw` (when given) for each line at its top. Gives the height used.
+int LayOutWrapped(const QFont& font, const QString& text, int width,
+                  const std::function<void(const QTextLayout&, const QTextLine&, int top)>& draw = {})
 {
     const QFontMetrics metrics(font);
-    qreal height = 0;
+    int top = 0;
     for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
         QTextLayout layout(paragraph, font);
         layout.setTextOption(WrapAnywhere(Qt::AlignLeft));
@@ -110,12 +116,23 @@ int WrappedTextHeight(const QFont& font, const QString& text, int width)
         int lines = 0;
         for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
             line.setLineWidth(width);
+            line.setPosition(QPointF(0, lines * metrics.lineSpacing()));
             ++lines;
         }
         layout.endLayout();
-        height += std::max(1, lines) * metrics.lineSpacing();
+        if (draw)
+            for (int i = 0; i < layout.lineCount(); ++i)
+                draw(layout, layout.lineAt(i), top);
+        top += std::max(1, lines) * metrics.lineSpacing();
     }
-    return int(std::ceil(height));
+    return top;
+}
+
+} // namespace
+
+int WrappedTextHeight(const QFont& font, const QString& text, int width)
+{
+    return LayOutWrapped(font, text, width);
 }
 
 int WrapLabel::heightForWidth(int width) const
@@ -128,7 +145,11 @@ void WrapLabel::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setPen(palette().color(foregroundRole()));
-    painter.drawText(contentsRect(), text(), WrapAnywhere(alignment()));
+    const QRect area = contentsRect();
+    // Measured and drawn by the same layout, so that heightForWidth is what shows.
+    LayOutWrapped(font(), text(), area.width(), [&](const QTextLayout&, const QTextLine& line, int top) {
+        line.draw(&painter, QPointF(area.left(), area.top() + top));
+    });
 }
 
 } // namespace installer

@@ -55,6 +55,9 @@ public:
     virtual void wait(int milliseconds) = 0;
     /// Lets pending window events run (repaints, clicks) and returns at once.
     virtual void letEventsRun() = 0;
+    /// Called between the chunks of a long copy: lets events run now and then, often
+    /// enough for repaints and the abort button, seldom enough not to slow the copy.
+    virtual void keepAlive() = 0;
 };
 
 } // namespace installer

@@ -139,7 +139,15 @@ void EventLoopPacer::wait(int milliseconds)
 void EventLoopPacer::letEventsRun()
 {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+    sinceEvents_.start();
+}
+
+void EventLoopPacer::keepAlive()
+{
+    constexpr int kEveryMs = 40;
+    if (sinceEvents_.isValid() && sinceEvents_.elapsed() < kEveryMs)
+        return;
+    letEventsRun();
 }
 
 } // namespace installer

@@ -6,6 +6,8 @@
 
 #include "installer/gui/prompter.h"
 
+#include <QElapsedTimer>
+
 namespace installer {
 
 class QtPrompter final : public Prompter {
@@ -26,6 +28,10 @@ class EventLoopPacer final : public Pacer {
 public:
     void wait(int milliseconds) override;
     void letEventsRun() override;
+    void keepAlive() override;
+
+private:
+    QElapsedTimer sinceEvents_;
 };
 
 } // namespace installer

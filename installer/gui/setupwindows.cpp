@@ -12,6 +12,8 @@
 
 #include <QCheckBox>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,9 +29,6 @@ namespace {
 const QString kContinue = QStringLiteral("続行(&C)");
 const QString kDecline = QStringLiteral("同意しない(&N)");
 const QString kBareEnd = QStringLiteral("終了(&E)");
-
-/// How often a long copy lets window events run.
-constexpr int kKeepAliveMs = 40;
 
 void KeepAbove(QWidget* window, QWidget* below)
 {
@@ -83,6 +82,9 @@ bool SetupWindows::start()
         return false;
     }
     back_->setEnabled(false);
+    // The whole screen also where no window manager maximizes windows.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        back_->setGeometry(screen->availableGeometry());
     back_->showMaximized();
     return true;
 }
@@ -477,7 +479,6 @@ void SetupWindows::showStatus(const QString& text)
 {
     status_->lblMessage->setText(text);
     options_.pacer->letEventsRun();
-    sinceEvents_.start();
 }
 
 void SetupWindows::showProgressFrame(bool visible)
@@ -491,7 +492,6 @@ void SetupWindows::setProgress(int percent, int processed, int total)
     status_->prgStatus->setValue(percent);
     status_->lblStatus->setText(QStringLiteral("%1%(%2/%3)").arg(percent).arg(processed).arg(total));
     options_.pacer->letEventsRun();
-    sinceEvents_.start();
 }
 
 void SetupWindows::setAbortEnabled(bool enabled)
@@ -507,15 +507,11 @@ bool SetupWindows::abortRequested()
 void SetupWindows::pause(int milliseconds, PauseKind)
 {
     options_.pacer->wait(milliseconds);
-    sinceEvents_.start();
 }
 
 void SetupWindows::keepAlive()
 {
-    if (sinceEvents_.isValid() && sinceEvents_.elapsed() < kKeepAliveMs)
-        return;
-    options_.pacer->letEventsRun();
-    sinceEvents_.start();
+    options_.pacer->keepAlive();
 }
 
 Answer SetupWindows::ask(const Message& message)

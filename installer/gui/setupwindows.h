@@ -22,7 +22,6 @@
 #include "installer/passes.h"
 #include "installer/services.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QStringList>
 #include <memory>
@@ -143,7 +142,6 @@ private:
     int exitStatus_ = 2;
     std::optional<PassOutcome> outcome_;
     QStringList notes_;
-    QElapsedTimer sinceEvents_;
 };
 
 } // namespace installer

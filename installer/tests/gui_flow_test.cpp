@@ -344,6 +344,36 @@ TEST_F(Flow, AbortMidCopyStopsAtTheNextCheckAndEndsTheProgram)
     EXPECT_TRUE(WorkFolders().isEmpty());
 }
 
+TEST_F(Flow, LongCopyKeepsTheWindowsAliveAndAnAbortDuringItWaitsForTheFile)
+{
+    m.writeDefinition("[Extend]\nSetupSpeed=1\n[DefaultFolder]\nFolder=(Prg)\\Tool\n[CopyFile]\nFile1=(App)\\big.bin\n"
+                      "File2=(App)\\after.txt\n");
+    const QByteArray big = Payload(7, 17 * 1024 * 1024 + 5);
+    m.writeMedia("big.bin", big);
+    m.writeMedia("after.txt", "after");
+    Start();
+    Click(EventButton());
+
+    QString statusDuringCopy;
+    prompter->answers[Prompt::ConfirmAbort] = {Answer::Yes};
+    pacer->onIdle = [&] {
+        // The first chunk is copied: the user sees what is being copied and aborts.
+        if (pacer->keepAlives == 1 && statusDuringCopy.isEmpty()) {
+            statusDuringCopy = Status()->lblMessage->text();
+            Click(Status()->btnAbort);
+        }
+    };
+    Click(EventButton());
+    EXPECT_EQ(statusDuringCopy, U8("ファイルをコピーしています．．．\nCopying -> ") + App() + "big.bin");
+    // The copy went on to the end of the file; the abort was seen before the next one.
+    EXPECT_GE(pacer->keepAlives, 2);
+    EXPECT_EQ(ReadBytes(App() + "big.bin"), big);
+    EXPECT_FALSE(QFile::exists(App() + "after.txt"));
+    EXPECT_EQ(windows->outcome()->status, PassOutcome::Status::Aborted);
+    EXPECT_TRUE(windows->hasEnded());
+    EXPECT_TRUE(WorkFolders().isEmpty());
+}
+
 TEST_F(Flow, RefusedFolderCreationEndsTheProgram)
 {
     WriteSimpleDefinition();

@@ -137,6 +137,8 @@ Type1=標準インストール（推奨）
 Type2=最小インストール（ディスク容量が少ない場合）
 [CopyFile]
 File1=(App)\tool.txt
+File2=(App)\tool2.txt
+File3=(App)\manual.txt
 [ShortCut]
 Make1=(App)\tool.txt
 Name1=(Dsk)\ツール
@@ -362,6 +364,7 @@ TEST_F(Forms, NoTextIsCutOffOnAnyInstallPage)
         "本ソフトウェアをインストールした時点で，この契約に同意したものとみなします．\r\n"));
     m.writeMedia("readme.txt", testsupport::Sjis("ツール・プロ 2000 について\r\n\r\n動作環境：Debian 12\r\n"));
     m.writeMedia("tool.txt", "tool");
+    m.writeMedia("tool2.txt", "tool");
     Start();
     ShootScreen("backdrop");
     const char* pages[] = {"welcome", "licence", "readme", "type", "main"};
@@ -377,7 +380,7 @@ TEST_F(Forms, NoTextIsCutOffOnAnyInstallPage)
     bool shot = false;
     pacer->onIdle = [&] {
         TfrmStatus* status = windows->frmStatus();
-        if (!shot && status->isVisible() && status->fraStatus->isVisible() && status->btnAbort->isEnabled()) {
+        if (!shot && status->isVisible() && status->fraStatus->isVisible() && status->lblStatus->text() == "33%(1/3)") {
             shot = true;
             status->lblMessage->setText(U8("ファイルをコピーしています．．．\nCopying -> ") + m.programFiles()
                                         + U8("Tool Pro/サブフォルダ/とても長い名前のファイル名_version_2000.txt"));
@@ -385,8 +388,21 @@ TEST_F(Forms, NoTextIsCutOffOnAnyInstallPage)
             Shoot(status, "progress");
         }
     };
+    // The manual is missing from the medium: the error details are offered.
+    prompter->answers[Prompt::ShowErrorDetails] = {Answer::Yes};
+    bool detailsShot = false;
+    pacer->onWait = [&](int ms) {
+        if (ms != 200 || detailsShot)
+            return;
+        detailsShot = true;
+        EXPECT_EQ(VisiblePage(), "fraReadme");
+        EXPECT_EQ(CutOff(Main()), QStringList());
+        Shoot(Main(), "error-details");
+        Click(EventButton());
+    };
     Click(EventButton());
     EXPECT_TRUE(shot);
+    EXPECT_TRUE(detailsShot);
     EXPECT_TRUE(windows->hasEnded());
 
     TfrmMain main;

@@ -94,6 +94,12 @@ void TestPacer::letEventsRun()
         onIdle();
 }
 
+void TestPacer::keepAlive()
+{
+    ++keepAlives;
+    letEventsRun();
+}
+
 void Click(QAbstractButton* button)
 {
     ASSERT_NE(button, nullptr);

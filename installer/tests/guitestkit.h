@@ -59,11 +59,14 @@ class TestPacer : public installer::Pacer {
 public:
     void wait(int milliseconds) override;
     void letEventsRun() override;
+    /// Every chunk of a copy lets events run (and calls onIdle).
+    void keepAlive() override;
 
     std::function<void(int milliseconds)> onWait;
     std::function<void()> onIdle;
     std::vector<int> waits;
     int idles = 0;
+    int keepAlives = 0;
 };
 
 /// objectName lookups that fail the test when the control is missing.
