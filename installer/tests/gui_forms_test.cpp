@@ -8,12 +8,18 @@
 #include "installer/gui/frmstatus.h"
 #include "installer/gui/gradbox.h"
 #include "installer/gui/look.h"
+#include "installer/gui/qtprompter.h"
 #include "installer/tests/guitestkit.h"
 #include "testing/testsupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -451,4 +457,100 @@ TEST_F(Forms, FatalStartPageShowsOnlyTheErrorAndTheEndButton)
     EXPECT_TRUE(windows->hasEnded());
     EXPECT_EQ(windows->exitStatus(), 2);
     EXPECT_TRUE(WorkFolders().isEmpty());
+}
+
+// ---- the Qt implementations of the seams ------------------------------------------------
+
+namespace {
+
+/// Runs `act` on the modal dialog as soon as it is up.
+void WhenModal(std::function<void(QWidget*)> act)
+{
+    QTimer::singleShot(0, [act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        EXPECT_NE(modal, nullptr);
+        if (modal)
+            act(modal);
+    });
+}
+
+} // namespace
+
+TEST(QtPrompterTest, MessageBoxesHaveJapaneseButtonsAndLineBreaks)
+{
+    QtPrompter prompter;
+    QString title, text;
+    QStringList buttons;
+    WhenModal([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        text = box->text();
+        for (QAbstractButton* b : box->buttons())
+            buttons << b->text();
+        for (QAbstractButton* b : box->buttons())
+            if (b->text() == U8("いいえ(&N)"))
+                b->click();
+    });
+    const Answer answer = prompter.ask({Prompt::ConfirmEnd, U8("終了確認"), "one\r\ntwo\rthree", installer::Buttons::YesNo,
+                                        Icon::Question},
+                                       nullptr);
+    EXPECT_EQ(answer, Answer::No);
+    EXPECT_EQ(title, U8("終了確認"));
+    EXPECT_EQ(text, "one\ntwo\nthree");
+    buttons.sort();
+    EXPECT_EQ(buttons, (QStringList{U8("いいえ(&N)"), U8("はい(&Y)")}));
+}
+
+TEST(QtPrompterTest, EscapeAnswersCancelElseNo)
+{
+    QtPrompter prompter;
+    WhenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+    EXPECT_EQ(prompter.ask({Prompt::DiskChange, "t", "x", installer::Buttons::OkCancel, Icon::Information}, nullptr),
+              Answer::Cancel);
+    WhenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+    EXPECT_EQ(prompter.ask({Prompt::Restart, "t", "x", installer::Buttons::YesNo, Icon::Question}, nullptr), Answer::No);
+    WhenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); });
+    EXPECT_EQ(prompter.ask({Prompt::Restart, "t", "x", installer::Buttons::YesNo, Icon::Question}, nullptr), Answer::Yes);
+}
+
+TEST(QtFolderChooserTest, OffersFoldersStartingAtTheNearestExistingOne)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir().mkpath(dir.path() + "/a/b"));
+    QtFolderChooser chooser;
+    QString title;
+    QString start;
+    bool foldersOnly = false;
+    WhenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        title = dialog->windowTitle();
+        start = dialog->directory().absolutePath();
+        foldersOnly = dialog->fileMode() == QFileDialog::Directory && dialog->testOption(QFileDialog::ShowDirsOnly);
+        dialog->selectFile(dir.path() + "/a/b");
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    const auto chosen = chooser.chooseFolder(nullptr, U8("セットアップフォルダを選択してください．"),
+                                             dir.path() + "/a/not yet/", FolderBrowseOption::ReturnOnlyFsDirs);
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(*chosen, dir.path() + "/a/b");
+    EXPECT_EQ(title, U8("セットアップフォルダを選択してください．"));
+    EXPECT_EQ(start, dir.path() + "/a");
+    EXPECT_TRUE(foldersOnly);
+
+    WhenModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
+    EXPECT_FALSE(chooser.chooseFolder(nullptr, "t", dir.path(), FolderBrowseOption::ReturnOnlyFsDirs).has_value());
+}
+
+TEST(EventLoopPacerTest, WaitsAtLeastTheTimeAndRunsEvents)
+{
+    EventLoopPacer pacer;
+    bool ran = false;
+    QTimer::singleShot(0, [&] { ran = true; });
+    QElapsedTimer clock;
+    clock.start();
+    pacer.wait(30);
+    EXPECT_GE(clock.elapsed(), 29);
+    EXPECT_TRUE(ran);
 }
