@@ -392,6 +392,7 @@ TEST_F(Forms, NoTextIsCutOffOnAnyInstallPage)
                                         + U8("Tool Pro/サブフォルダ/とても長い名前のファイル名_version_2000.txt"));
             EXPECT_EQ(CutOff(status), QStringList());
             Shoot(status, "progress");
+            ShootScreen("progress-screen");
         }
     };
     // The manual is missing from the medium: the error details are offered.
