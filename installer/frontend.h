@@ -44,6 +44,9 @@ enum class Prompt {
     UninstallCompleted,
     // window flow (shown by the front ends themselves)
     UninstallFirst,       // the [Caution] warning about an earlier version
+    ConfirmEnd,           // Yes/No: end the installer although it has not finished
+    ConfirmAbort,         // Yes/No: abort the running installation
+    Aborted,              // the installation was aborted
     LockedFiles,
     Restart,              // Yes/No: restart now
     RestartDeclined,

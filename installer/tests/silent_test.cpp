@@ -318,7 +318,7 @@ TEST(SetupProgram, HelpVersionAndUsageErrors)
     run = Execute(m, program, {"--silent", "--type", "9"});
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(run.err.contains("--type"));
-    run = Execute(m, program, {});
+    run = Execute(m, program, {"--log", m.scratch() + "log.txt"});
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(run.err.contains("--silent"));
 }

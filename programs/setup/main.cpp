@@ -1,7 +1,14 @@
 // setup: installs what SETUP.INI beside it describes, or removes an installation given
-// the path of its UNSETUP.INI.
+// the path of its UNSETUP.INI. With --silent it runs without windows; otherwise it opens
+// the installer's windows.
 #include "installer/silent.h"
 
+#ifdef MWEX_SETUP_WINDOWS
+#include "installer/gui/look.h"
+#include "installer/gui/setupwindows.h"
+
+#include <QApplication>
+#endif
 #include <QCoreApplication>
 #include <atomic>
 #include <csignal>
@@ -22,9 +29,8 @@ void Print(FILE* stream, const QString& text)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+/// The silent mode, help, version and command-line mistakes: no window system needed.
+int RunWithoutWindows(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("setup"));
@@ -45,10 +51,6 @@ int main(int argc, char** argv)
         Print(stdout, installer::VersionLine() + QLatin1Char('\n'));
         return installer::kExitSuccess;
     }
-    if (!commandLine->silent) {
-        Print(stderr, QStringLiteral("setup: this build has no windows; run it with --silent (see --help)\n"));
-        return installer::kExitFatal;
-    }
 
     // An interrupt aborts the pass at its next abort check, like the abort button.
     std::signal(SIGINT, OnSignal);
@@ -58,4 +60,57 @@ int main(int argc, char** argv)
     context.programPath = QCoreApplication::applicationFilePath();
     context.abort = &g_abort;
     return installer::RunSilent(*commandLine, context);
+}
+
+int RunWithWindows(int argc, char** argv)
+{
+#ifdef MWEX_SETUP_WINDOWS
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        Print(stderr, QStringLiteral("setup: no display to open the windows on; run it with --silent (see --help)\n"));
+        return installer::kExitFatal;
+    }
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("setup"));
+    // The restart question comes after the last window has closed.
+    QApplication::setQuitOnLastWindowClosed(false);
+    installer::InstallQtJapaneseTranslation(app);
+    installer::ApplyJapaneseFont(app);
+    QApplication::setWindowIcon(installer::SetupIcon());
+
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    const auto commandLine = installer::ParseCommandLine(args, nullptr);
+    installer::WindowOptions options;
+    options.environment = installer::Environment::FromProcess();
+    options.arguments = commandLine ? commandLine->arguments : args;
+    options.programPath = QCoreApplication::applicationFilePath();
+    installer::SetupWindows windows(options);
+    QObject::connect(&windows, &installer::SetupWindows::ended, &app, [](int status) { QCoreApplication::exit(status); },
+                     Qt::QueuedConnection);
+    // Another installer runs: end at once, without a word.
+    if (!windows.start())
+        return installer::kExitFatal;
+    return app.exec();
+#else
+    (void)argc;
+    (void)argv;
+    Print(stderr, QStringLiteral("setup: this build has no windows; run it with --silent (see --help)\n"));
+    return installer::kExitFatal;
+#endif
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Decide before any application object exists: the silent mode must not need a
+    // window system.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const auto commandLine = installer::ParseCommandLine(args, nullptr);
+    if (!commandLine || commandLine->help || commandLine->version || commandLine->silent)
+        return RunWithoutWindows(argc, argv);
+    return RunWithWindows(argc, argv);
 }

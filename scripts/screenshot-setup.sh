@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Renders the installer's windows to PNG files, in an X server of its own (Xvfb) with
+# the Japanese UI font, for a look at the layout: the backdrop with the main window, each
+# page of the main window (welcome, licence, read-me, type, main, both uninstall pages,
+# the fatal-error page), the progress window while files are copied, and the
+# shared-file question.
+#   scripts/screenshot-setup.sh [OUTPUT_FOLDER]   (default: build/screenshots)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${MWEX_BUILD_DIR:-$root/build}
+out=${1:-$build/screenshots}
+if [ ! -f "$build/build.ninja" ]; then
+  "$root/scripts/build.sh"
+fi
+cmake --build "$build" --target installer_gui_tests
+mkdir -p "$out"
+rm -f "$out"/setup-*.png
+MWEX_SCREENSHOT_DIR=$(cd "$out" && pwd) QT_QPA_PLATFORM=xcb \
+  xvfb-run -a -s "-screen 0 1280x1024x24" \
+  "$build/installer/tests/installer_gui_tests" --gtest_filter='Forms.NoTextIsCutOff*:Forms.FatalStart*' >/dev/null
+ls -1 "$out"/setup-*.png
