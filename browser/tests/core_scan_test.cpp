@@ -189,7 +189,7 @@ TEST_F(ScanTest, ALinkBackToAParentFolderIsEnteredOnce)
 
 TEST_F(ScanTest, AStopRequestEndsTheScanKeepingTheRowsFound)
 {
-    for (int i = 0; i < 3000; ++i)
+    for (int i = 0; i < 300; ++i)
         Touch(QStringLiteral("f%1.txt").arg(i, 4, 10, QLatin1Char('0')));
     ScanRequest request;
     request.folder = root;
@@ -203,7 +203,7 @@ TEST_F(ScanTest, AStopRequestEndsTheScanKeepingTheRowsFound)
     });
     EXPECT_FALSE(scan.exec());
     EXPECT_TRUE(stoppedSeen);
-    EXPECT_LT(left.rowCount(), 3000);
+    EXPECT_LT(left.rowCount(), 300);
     // The rows that were listed are complete rows in walk order.
     for (int i = 0; i < left.rowCount(); ++i)
         EXPECT_EQ(left.row(i).name, QStringLiteral("f%1.txt").arg(i, 4, 10, QLatin1Char('0')));
@@ -211,7 +211,7 @@ TEST_F(ScanTest, AStopRequestEndsTheScanKeepingTheRowsFound)
 
 TEST_F(ScanTest, LargeFoldersAreHandedOverInSeveralSlices)
 {
-    for (int i = 0; i < 2000; ++i)
+    for (int i = 0; i < 400; ++i)
         Touch(QStringLiteral("s%1.mp3").arg(i));
     ScanRequest request;
     request.folder = root;
@@ -231,7 +231,7 @@ TEST_F(ScanTest, LargeFoldersAreHandedOverInSeveralSlices)
     QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
     timer.start(0);
     EXPECT_TRUE(scan.exec());
-    EXPECT_EQ(right.rowCount(), 2000);
+    EXPECT_EQ(right.rowCount(), 400);
     EXPECT_GT(slices, 1);
     EXPECT_TRUE(growing);
     EXPECT_GT(ticks, 0);
