@@ -1,0 +1,210 @@
+#include "browser/gui/qtprompter.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace browser {
+namespace {
+
+QString U(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+QString TitleOrDefault(const QString& title)
+{
+    return title.isEmpty() ? QStringLiteral("Melwick Ex") : title;
+}
+
+// Messages are written with CR LF (or CR alone) line breaks; Qt breaks lines at LF.
+QString WithLf(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+QMessageBox::Icon ToQtIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Critical:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+struct ButtonSpec {
+    QMessageBox::StandardButton button;
+    const char* text;
+    Answer answer;
+};
+
+std::vector<ButtonSpec> ButtonsFor(MessageButtons buttons)
+{
+    const ButtonSpec ok{QMessageBox::Ok, "OK", Answer::Ok};
+    const ButtonSpec cancel{QMessageBox::Cancel, "キャンセル", Answer::Cancel};
+    const ButtonSpec yes{QMessageBox::Yes, "はい(&Y)", Answer::Yes};
+    const ButtonSpec no{QMessageBox::No, "いいえ(&N)", Answer::No};
+    switch (buttons) {
+    case MessageButtons::OkCancel:
+        return {ok, cancel};
+    case MessageButtons::YesNo:
+        return {yes, no};
+    case MessageButtons::YesNoCancel:
+        return {yes, no, cancel};
+    case MessageButtons::Ok:
+        break;
+    }
+    return {ok};
+}
+
+// "歌詞ファイル (*.txt *.lrc);;…" → the list QFileDialog takes.
+QStringList NameFilters(const QString& windowsFilter)
+{
+    const QString qt = ToQtFileFilter(windowsFilter);
+    return qt.isEmpty() ? QStringList() : qt.split(QLatin1String(";;"));
+}
+
+void SetJapaneseLabels(QFileDialog& dialog, bool save)
+{
+    dialog.setLabelText(QFileDialog::LookIn, U("ファイルの場所:"));
+    dialog.setLabelText(QFileDialog::FileName, U("ファイル名:"));
+    dialog.setLabelText(QFileDialog::FileType, U("ファイルの種類:"));
+    dialog.setLabelText(QFileDialog::Accept, save ? U("保存(&S)") : U("開く(&O)"));
+    dialog.setLabelText(QFileDialog::Reject, U("キャンセル"));
+}
+
+} // namespace
+
+QWidget* QtPrompter::owner() const
+{
+    if (parent_)
+        return parent_;
+    return QApplication::activeWindow();
+}
+
+Answer QtPrompter::message(const QString& text, MessageIcon icon, MessageButtons buttons, const QString& title)
+{
+    QMessageBox box(owner());
+    box.setWindowTitle(TitleOrDefault(title));
+    box.setIcon(ToQtIcon(icon));
+    box.setTextFormat(Qt::PlainText);
+    box.setText(WithLf(text));
+
+    const std::vector<ButtonSpec> buttonList = ButtonsFor(buttons);
+    QMessageBox::StandardButtons standard;
+    for (const ButtonSpec& s : buttonList)
+        standard |= s.button;
+    box.setStandardButtons(standard);
+    for (const ButtonSpec& s : buttonList)
+        box.button(s.button)->setText(U(s.text));
+    box.setDefaultButton(buttonList.front().button);
+
+    // Escape (and the window's close button) answer Cancel, else No, else OK.
+    const ButtonSpec* escape = &buttonList.front();
+    for (const ButtonSpec& s : buttonList)
+        if (s.answer == Answer::Cancel || (s.answer == Answer::No && escape->answer != Answer::Cancel))
+            escape = &s;
+    box.setEscapeButton(escape->button);
+
+    box.exec();
+    const QAbstractButton* clicked = box.clickedButton();
+    for (const ButtonSpec& s : buttonList)
+        if (clicked == box.button(s.button))
+            return s.answer;
+    return escape->answer;
+}
+
+std::optional<QString> QtPrompter::inputText(const QString& prompt, const QString& title, const QString& initial)
+{
+    QInputDialog dialog(owner());
+    dialog.setWindowTitle(TitleOrDefault(title));
+    dialog.setLabelText(WithLf(prompt));
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextValue(initial);
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(U("キャンセル"));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
+}
+
+std::optional<QString> QtPrompter::openFile(const FileDialogRequest& request)
+{
+    return runFileDialog(request, false);
+}
+
+std::optional<QString> QtPrompter::saveFile(const FileDialogRequest& request)
+{
+    return runFileDialog(request, true);
+}
+
+std::optional<QString> QtPrompter::runFileDialog(const FileDialogRequest& request, bool save)
+{
+    QFileDialog dialog(owner(), TitleOrDefault(request.title));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(!save && request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !(save && request.confirmOverwrite));
+    const QStringList filters = NameFilters(request.filter);
+    if (!filters.isEmpty())
+        dialog.setNameFilters(filters);
+    QString suffix = request.defaultExtension;
+    while (suffix.startsWith(QLatin1Char('.')))
+        suffix.remove(0, 1);
+    dialog.setDefaultSuffix(suffix);
+    SetJapaneseLabels(dialog, save);
+
+    // Start in the given folder, else in the folder of the proposed file, else at home.
+    const QFileInfo proposed(request.fileName);
+    QString folder = request.folder;
+    if (folder.isEmpty() && proposed.isAbsolute())
+        folder = proposed.absolutePath();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    dialog.setDirectory(folder);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(proposed.fileName());
+
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty() || chosen.front().isEmpty())
+        return std::nullopt;
+    const QString path = QDir::toNativeSeparators(chosen.front());
+    if (!save && request.mustExist && !QFileInfo(path).isFile())
+        return std::nullopt;
+    return path;
+}
+
+std::optional<QString> QtPrompter::chooseFolder(const QString& title, const QString& startFolder)
+{
+    QFileDialog dialog(owner(), TitleOrDefault(title));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    dialog.setDirectory(QFileInfo(startFolder).isDir() ? startFolder : QDir::homePath());
+    dialog.setLabelText(QFileDialog::LookIn, U("フォルダの場所:"));
+    dialog.setLabelText(QFileDialog::FileName, U("フォルダ名:"));
+    dialog.setLabelText(QFileDialog::Accept, U("選択(&S)"));
+    dialog.setLabelText(QFileDialog::Reject, U("キャンセル"));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty() || chosen.front().isEmpty())
+        return std::nullopt;
+    return QDir::toNativeSeparators(chosen.front());
+}
+
+} // namespace browser
