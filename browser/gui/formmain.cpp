@@ -4,7 +4,10 @@
 
 #include "browser/core/prompter.h"
 #include "browser/core/scan.h"
+#include "browser/gui/controlarray.h"
 #include "browser/gui/filelistmodel.h"
+#include "browser/gui/formoption.h"
+#include "browser/gui/icons.h"
 #include "browser/gui/titlelabel.h"
 
 #include <QAction>
@@ -24,6 +27,7 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTableView>
 #include <QTextEdit>
 #include <QTimer>
@@ -104,6 +108,7 @@ FormMain::FormMain(FormMainServices services, QWidget* parent)
 {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("Melwick Ex"));
+    setWindowIcon(ApplicationIcon());
     panes_[0] = std::make_unique<FilePane>(0, this);
     panes_[1] = std::make_unique<FilePane>(1, this);
     panes_[0]->mode = PaneMode::Lyrics;
@@ -234,7 +239,7 @@ void FormMain::buildPopupMenus()
     const char* searchList[] = {"対応ファイルが存在するものを全て抽出(&A)", "選択ファイルから検索（ファイル名判断）(&F)",
                                 "選択ファイルから全て抽出（タグ情報判断）(&T)"};
     for (int i = 0; i < 3; ++i)
-        mnSelectSearch_->addAction(makeAction(QStringLiteral("mnSelectSearchList_%1").arg(i), U(searchList[i]), mnSelectSearch_));
+        mnSelectSearch_->addAction(makeAction(QStringLiteral("mnSelectSearchList%1").arg(i), U(searchList[i]), mnSelectSearch_));
     mnSelectSearch_->addSeparator();
     mnSelectSearch_->addAction(makeAction(QStringLiteral("mnSelectSearchCondition"), U("条件抽出(&C)"), mnSelectSearch_));
     for (QAction* a : mnSelectSearch_->actions())
@@ -243,7 +248,7 @@ void FormMain::buildPopupMenus()
     // Quick-access folders: entry 0 is a fixed placeholder, never a folder.
     mnQuick_ = new QMenu(QStringLiteral("QuickPopup"), this);
     mnQuick_->setObjectName(QStringLiteral("z_mnQuick"));
-    QAction* placeholder = makeAction(QStringLiteral("mnQuickList_0"), QStringLiteral("(QuickList)"), mnQuick_);
+    QAction* placeholder = makeAction(QStringLiteral("mnQuickList0"), QStringLiteral("(QuickList)"), mnQuick_);
     placeholder->setVisible(false);
     mnQuick_->addAction(placeholder);
     quickSep_ = mnQuick_->addSeparator();
@@ -263,7 +268,7 @@ void FormMain::buildPopupMenus()
     const char* sources[] = {"D&&Dされた歌詞ファイル", "埋め込み歌詞", "反対側の選択ファイル", "反対側の同名ファイル", "なし",
                              "その他のファイル"};
     for (int i = 0; i < 6; ++i) {
-        QAction* a = makeAction(QStringLiteral("mnSelectLyricsList_%1").arg(i), U(sources[i]), mnSelectLyrics_);
+        QAction* a = makeAction(QStringLiteral("mnSelectLyricsList%1").arg(i), U(sources[i]), mnSelectLyrics_);
         a->setCheckable(true);
         connect(a, &QAction::triggered, this, [this, i] { onChooseLyricSource(i); });
         mnSelectLyrics_->addAction(a);
@@ -272,7 +277,7 @@ void FormMain::buildPopupMenus()
     mnSelectLyrics_->addSeparator();
     const char* timeTypes[] = {"WinAmp時間", "標準時間"};
     for (int i = 0; i < 2; ++i) {
-        QAction* a = makeAction(QStringLiteral("mnSelectLyricsTimeType_%1").arg(i), U(timeTypes[i]), mnSelectLyrics_);
+        QAction* a = makeAction(QStringLiteral("mnSelectLyricsTimeType%1").arg(i), U(timeTypes[i]), mnSelectLyrics_);
         a->setCheckable(true);
         connect(a, &QAction::triggered, this, [this, i] { onChooseTimeType(i); });
         mnSelectLyrics_->addAction(a);
@@ -285,7 +290,7 @@ void FormMain::buildPopupMenus()
     const char* rightClick[] = {"この歌詞フォルダを PLP に設定", "-", "クリップボードのテキストをこの曲の歌詞にする",
                                 "チェックファイルをプレイリストとして保存する", "-", "キャンセル"};
     for (int i = 0; i < 6; ++i) {
-        QAction* a = makeAction(QStringLiteral("mnRightClickList_%1").arg(i), U(rightClick[i]), mnRightClick_);
+        QAction* a = makeAction(QStringLiteral("mnRightClickList%1").arg(i), U(rightClick[i]), mnRightClick_);
         a->setSeparator(QByteArray(rightClick[i]) == "-");
         connect(a, &QAction::triggered, this, [this, i] { RunRightClickEntry(i); });
         mnRightClick_->addAction(a);
@@ -313,16 +318,13 @@ void FormMain::buildPopupMenus()
     mnImplant_->setObjectName(QStringLiteral("mnImplant"));
     const char* implant[] = {"歌詞の埋め込み", "歌詞のコピー", "歌詞の保存", "歌詞の削除"};
     for (int i = 0; i < 4; ++i) {
-        QAction* a = makeAction(QStringLiteral("mnImplantMenu_%1").arg(i), U(implant[i]), mnImplant_);
+        QAction* a = makeAction(QStringLiteral("mnImplantMenu%1").arg(i), U(implant[i]), mnImplant_);
         a->setEnabled(false);
         mnImplant_->addAction(a);
     }
     mnImplant_->addSeparator();
     QAction* implantOption = makeAction(QStringLiteral("mnImplantOption"), U("オプション"), mnImplant_);
-    connect(implantOption, &QAction::triggered, this, [this] {
-        if (services_.openOptions)
-            services_.openOptions(*this, 2, false);
-    });
+    connect(implantOption, &QAction::triggered, this, [this] { OpenOptions(2); });
     mnImplant_->addAction(implantOption);
 
     // Correction and time-tag commands of the shown lyrics.
@@ -352,14 +354,14 @@ void FormMain::buildMenus()
     mnFile_->addSeparator();
     addCommand(mnFile_, QStringLiteral("mnFileReSearch"), "ファイルリストの更新(&R)", QStringLiteral("ReSearch"));
     mnFile_->addSeparator();
-    addCommand(mnFile_, QStringLiteral("mnFileFileList_0"), "ファイルのコピー(&C)", QStringLiteral("Copy"));
-    addCommand(mnFile_, QStringLiteral("mnFileFileList_1"), "ファイルの移動(&M)", QStringLiteral("Move"));
-    addCommand(mnFile_, QStringLiteral("mnFileFileList_2"), "ファイルの削除(&D)", QStringLiteral("Delete"));
+    addCommand(mnFile_, QStringLiteral("mnFileFileList0"), "ファイルのコピー(&C)", QStringLiteral("Copy"));
+    addCommand(mnFile_, QStringLiteral("mnFileFileList1"), "ファイルの移動(&M)", QStringLiteral("Move"));
+    addCommand(mnFile_, QStringLiteral("mnFileFileList2"), "ファイルの削除(&D)", QStringLiteral("Delete"));
     QMenu* rename = mnFile_->addMenu(U("リネーム(&R)"));
     rename->setObjectName(QStringLiteral("mnFileRename"));
-    addCommand(rename, QStringLiteral("mnFileRenameList_0"), "左のファイル名を右のファイル名に合わせる(&L)", QStringLiteral("RenameRtoL"));
-    addCommand(rename, QStringLiteral("mnFileRenameList_1"), "右のファイル名を左のファイル名に合わせる(&R)", QStringLiteral("RenameLtoR"));
-    addCommand(rename, QStringLiteral("mnFileRenameList_2"), "手動リネーム(&M)", QStringLiteral("RenameManual"));
+    addCommand(rename, QStringLiteral("mnFileRenameList0"), "左のファイル名を右のファイル名に合わせる(&L)", QStringLiteral("RenameRtoL"));
+    addCommand(rename, QStringLiteral("mnFileRenameList1"), "右のファイル名を左のファイル名に合わせる(&R)", QStringLiteral("RenameLtoR"));
+    addCommand(rename, QStringLiteral("mnFileRenameList2"), "手動リネーム(&M)", QStringLiteral("RenameManual"));
     mnFile_->addSeparator();
     QAction* exit = makeAction(QStringLiteral("mnFileExit"), U("終了(&X)"), mnFile_);
     connect(exit, &QAction::triggered, this, &QWidget::close);
@@ -370,10 +372,10 @@ void FormMain::buildMenus()
     mnEdit_->setObjectName(QStringLiteral("mnEdit"));
     QMenu* check = mnEdit_->addMenu(U("チェックマーク(&C)"));
     check->setObjectName(QStringLiteral("mnEditCheck"));
-    addCommand(check, QStringLiteral("mnEditCheckList_0"), "全てチェック(&A)", QStringLiteral("SelectAll"));
-    addCommand(check, QStringLiteral("mnEditCheckList_1"), "チェックの反転(&I)", QStringLiteral("SelectInverse"));
-    addCommand(check, QStringLiteral("mnEditCheckList_2"), "チェックのクリア(&C)", QStringLiteral("SelectNone"));
-    addCommand(check, QStringLiteral("mnEditCheckList_3"), "チェックファイルをリストから削除(&D)", QStringLiteral("SelectClear"));
+    addCommand(check, QStringLiteral("mnEditCheckList0"), "全てチェック(&A)", QStringLiteral("SelectAll"));
+    addCommand(check, QStringLiteral("mnEditCheckList1"), "チェックの反転(&I)", QStringLiteral("SelectInverse"));
+    addCommand(check, QStringLiteral("mnEditCheckList2"), "チェックのクリア(&C)", QStringLiteral("SelectNone"));
+    addCommand(check, QStringLiteral("mnEditCheckList3"), "チェックファイルをリストから削除(&D)", QStringLiteral("SelectClear"));
     mnEdit_->addMenu(mnSelectSearch_);
     mnEdit_->addSeparator();
     addCommand(mnEdit_, QStringLiteral("mnEditLyrics"), "歌詞ファイル編集(&L)", QStringLiteral("EditLyrics"));
@@ -401,10 +403,7 @@ void FormMain::buildMenus()
     mnOption_->addAction(reset);
     mnOption_->addSeparator();
     QAction* other = makeAction(QStringLiteral("mnOptionOther"), U("その他のオプション(&O)"), mnOption_);
-    connect(other, &QAction::triggered, this, [this] {
-        if (services_.openOptions)
-            services_.openOptions(*this, 1, false);
-    });
+    connect(other, &QAction::triggered, this, [this] { OpenOptions(1); });
     mnOption_->addAction(other);
 
     mnHelp_ = bar->addMenu(U("ヘルプ(&H)"));
@@ -455,75 +454,78 @@ QWidget* FormMain::buildPane(int i)
     const QString n = QString::number(i);
     const QString side = i == 0 ? QStringLiteral("Left") : QStringLiteral("Right");
     ui.frame = new QWidget;
-    ui.frame->setObjectName(QStringLiteral("FramePane_") + n);
+    ui.frame->setObjectName(QStringLiteral("FramePane") + n);
     auto* layout = new QVBoxLayout(ui.frame);
     layout->setContentsMargins(2, 2, 2, 0);
     layout->setSpacing(2);
 
     ui.frameButtons = new QWidget(ui.frame);
-    ui.frameButtons->setObjectName(QStringLiteral("FrameButtons_") + n);
+    ui.frameButtons->setObjectName(QStringLiteral("FrameButtons") + n);
     auto* buttons = new QHBoxLayout(ui.frameButtons);
     buttons->setContentsMargins(0, 0, 0, 0);
     buttons->setSpacing(2);
     ui.viewGroup = new QButtonGroup(ui.frameButtons);
     ui.modeGroup = new QButtonGroup(ui.frameButtons);
     const char* views[] = {"フォルダ", "ファイル"};
+    const QStyle::StandardPixmap viewIcons[] = {QStyle::SP_DirIcon, QStyle::SP_FileDialogDetailedView};
     const char* modes[] = {"歌詞", "曲"};
     for (int k = 0; k < 2; ++k) {
-        QToolButton* v = MakeButton(QStringLiteral("OptWindows%1_%2").arg(side).arg(k), U(views[k]), ui.frameButtons);
+        QToolButton* v = MakeButton(QStringLiteral("OptWindows%1%2").arg(side).arg(k), U(views[k]), ui.frameButtons);
+        v->setIcon(style()->standardIcon(viewIcons[k]));
+        v->setToolButtonStyle(Qt::ToolButtonIconOnly);
         v->setCheckable(true);
         ui.viewGroup->addButton(v, k);
         ui.viewButtons[static_cast<size_t>(k)] = v;
         buttons->addWidget(v);
     }
-    buttons->addSpacing(8);
+    buttons->addSpacing(4);
     for (int k = 0; k < 2; ++k) {
-        QToolButton* m = MakeButton(QStringLiteral("OptFileType%1_%2").arg(side).arg(k), U(modes[k]), ui.frameButtons);
+        QToolButton* m = MakeButton(QStringLiteral("OptFileType%1%2").arg(side).arg(k), U(modes[k]), ui.frameButtons);
         m->setCheckable(true);
         ui.modeGroup->addButton(m, k);
         ui.modeButtons[static_cast<size_t>(k)] = m;
         buttons->addWidget(m);
     }
-    buttons->addSpacing(8);
+    buttons->addSpacing(4);
     ui.filter = new QCheckBox(U("フィルター"), ui.frameButtons);
-    ui.filter->setObjectName(QStringLiteral("ChkFilter_") + n);
+    ui.filter->setObjectName(QStringLiteral("ChkFilter") + n);
     ui.filter->setEnabled(false);
     buttons->addWidget(ui.filter);
     ui.subFolder = new QCheckBox(U("サブフォルダ"), ui.frameButtons);
-    ui.subFolder->setObjectName(QStringLiteral("ChkSubFolder_") + n);
+    ui.subFolder->setObjectName(QStringLiteral("ChkSubFolder") + n);
     buttons->addWidget(ui.subFolder);
     buttons->addStretch(1);
-    ui.quick = MakeButton(QStringLiteral("ComQuick_") + n, U("クイック"), ui.frameButtons);
-    ui.quick->setPopupMode(QToolButton::InstantPopup);
-    ui.quick->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    ui.quick = MakeButton(QStringLiteral("ComQuick") + n, U("クイックアクセス"), ui.frameButtons);
+    ui.quick->setIcon(QIcon::fromTheme(QStringLiteral("bookmarks"), style()->standardIcon(QStyle::SP_DirLinkIcon)));
+    ui.quick->setToolButtonStyle(Qt::ToolButtonIconOnly);
     buttons->addWidget(ui.quick);
     ui.viewButtons[0]->setChecked(true);
     ui.modeButtons[i == 0 ? 0 : 1]->setChecked(true);
     layout->addWidget(ui.frameButtons);
 
     auto* title = new TitleLabel(ui.frame);
-    title->setObjectName(QStringLiteral("lblTitle_") + n);
+    title->setObjectName(QStringLiteral("lblTitle") + n);
     title->setAutoFillBackground(true);
     title->setFrameShape(QFrame::StyledPanel);
     ui.title = title;
     layout->addWidget(title);
 
     ui.frameFolder = new QWidget(ui.frame);
-    ui.frameFolder->setObjectName(QStringLiteral("FrameFolder_") + n);
+    ui.frameFolder->setObjectName(QStringLiteral("FrameFolder") + n);
     auto* folder = new QVBoxLayout(ui.frameFolder);
     folder->setContentsMargins(0, 0, 0, 0);
     folder->setSpacing(2);
     ui.drives = new QComboBox(ui.frameFolder);
-    ui.drives->setObjectName(QStringLiteral("DRV_") + n);
+    ui.drives->setObjectName(QStringLiteral("DRV") + n);
     ui.drives->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     ui.drives->setMinimumContentsLength(8);
     folder->addWidget(ui.drives);
     ui.folders = new QFileSystemModel(this);
-    ui.folders->setObjectName(QStringLiteral("FolderModel_") + n);
+    ui.folders->setObjectName(QStringLiteral("FolderModel") + n);
     ui.folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
     ui.folders->setReadOnly(true);
     ui.tree = new QTreeView(ui.frameFolder);
-    ui.tree->setObjectName(QStringLiteral("FTV_") + n);
+    ui.tree->setObjectName(QStringLiteral("FTV") + n);
     ui.tree->setModel(ui.folders);
     for (int c = 1; c < ui.folders->columnCount(); ++c)
         ui.tree->setColumnHidden(c, true);
@@ -535,12 +537,12 @@ QWidget* FormMain::buildPane(int i)
     layout->addWidget(ui.frameFolder, 1);
 
     ui.frameFile = new QWidget(ui.frame);
-    ui.frameFile->setObjectName(QStringLiteral("FrameFile_") + n);
+    ui.frameFile->setObjectName(QStringLiteral("FrameFile") + n);
     auto* file = new QVBoxLayout(ui.frameFile);
     file->setContentsMargins(0, 0, 0, 0);
     ui.model = new FileListModel(*panes_[static_cast<size_t>(i)], this);
     ui.list = new QTableView(ui.frameFile);
-    ui.list->setObjectName(QStringLiteral("ListFile_") + n);
+    ui.list->setObjectName(QStringLiteral("ListFile") + n);
     ui.list->setModel(ui.model);
     ui.list->setSelectionBehavior(QAbstractItemView::SelectRows);
     ui.list->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -609,7 +611,11 @@ QWidget* FormMain::buildLowerArea()
     mi->setContentsMargins(0, 0, 0, 0);
     mi->setSpacing(2);
     comPlayPause_ = MakeButton(QStringLiteral("ComPlayPause"), U("再生"), frameMpegInfo_);
+    comPlayPause_->setIcon(ButtonImage(QStringLiteral("Play")));
+    comPlayPause_->setToolButtonStyle(Qt::ToolButtonIconOnly);
     comStop_ = MakeButton(QStringLiteral("ComStop"), U("停止"), frameMpegInfo_);
+    comStop_->setIcon(ButtonImage(QStringLiteral("Stop")));
+    comStop_->setToolButtonStyle(Qt::ToolButtonIconOnly);
     comSelectLyrics_ = MakeButton(QStringLiteral("ComSelectLyrics"), U("歌詞"), frameMpegInfo_);
     comImplant_ = MakeButton(QStringLiteral("ComImplant"), U("埋め込み"), frameMpegInfo_);
     comImplant_->setMenu(mnImplant_);
@@ -677,7 +683,7 @@ QWidget* FormMain::buildLowerArea()
     ll->setSpacing(0);
     for (int k = 0; k < 7; ++k) {
         auto* l = new QLabel(lines);
-        l->setObjectName(QStringLiteral("lblLyrics_%1").arg(k));
+        l->setObjectName(QStringLiteral("lblLyrics%1").arg(k));
         l->setTextFormat(Qt::PlainText);
         l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
         lblLyrics_[static_cast<size_t>(k)] = l;
@@ -746,11 +752,30 @@ void FormMain::PrepareEditMenu()
             a->setEnabled(CommandImplemented(a->data().toString()));
 }
 
+void FormMain::OpenOptions(int tab, bool firstRun)
+{
+    bool stored = false;
+    if (services_.openOptions)
+        stored = services_.openOptions(*this, tab, firstRun);
+    else
+        stored = ShowOptionsDialog(firstRun ? nullptr : this, options_, *services_.settings, *services_.prompter,
+                                   static_cast<OptionTab>(tab));
+    if (stored)
+        timer1_->setInterval(PressIntervalMs(options_.fukaLyrics));
+}
+
+int FormMain::pressInterval() const
+{
+    return timer1_->interval();
+}
+
 void FormMain::setDeleteImage(bool dustBox)
 {
     dustBox_ = dustBox;
     QAction* del = commands_.value(QStringLiteral("Delete"));
-    del->setProperty("image", dustBox ? QStringLiteral("Delete1") : QStringLiteral("Delete2"));
+    const QString image = dustBox ? QStringLiteral("Delete1") : QStringLiteral("Delete2");
+    del->setProperty("image", image);
+    del->setIcon(ButtonImage(image));
     for (QAction* a : mnDeleteDrop_->actions())
         a->setChecked((a->objectName() == QLatin1String("DustBox")) == dustBox);
 }

@@ -7,9 +7,9 @@
 // toolbar `TB` on top and status bar `SB` at the bottom. The window reads its settings
 // once at start (StartMainWindow) and writes them once when it closes.
 //
-// Every control carries its own objectName; controls that exist once per pane are named
-// with the pane's index ("ListFile_0", "lblTitle_1"), menu entries of a control array
-// with their index ("mnFileFileList_2"). Toolbar buttons are actions named by their key
+// Every control carries its own objectName. Controls that exist once per pane, and the
+// entries of menu arrays, are control arrays named by controlarray.h ("ListFile0",
+// "lblTitle1", "mnFileFileList2"). Toolbar buttons are actions named by their key
 // ("ReSearch"); their buttons are named "TB_" + key.
 
 #include "browser/core/columns.h"
@@ -58,9 +58,10 @@ struct FormMainServices {
     const DetailsProvider* details = nullptr;
     /// True when another instance of the program runs (start-up step 1).
     std::function<bool()> otherInstanceRunning;
-    /// Opens the options dialog modally on a tab (1 "補正" … 4 "その他"); `firstRun` when
-    /// opened by the first-run step. The dialog reads and writes `window.options()`.
-    std::function<void(FormMain& window, int tab, bool firstRun)> openOptions;
+    /// Replaces the options dialog (tests): called with the tab (1 "補正" … 4 "その他") and
+    /// whether the first-run step opened it; returns whether the options were stored.
+    /// Unset, the window shows FormOption.
+    std::function<bool(FormMain& window, int tab, bool firstRun)> openOptions;
     /// Folder the panes show when no folder was stored (the program's argument).
     QString startFolder;
     /// Folder of the program (the help file "mwex.chm" lies beside it).
@@ -108,6 +109,12 @@ public:
     /// Selects a row of a pane's list and scrolls it into view.
     void SelectRow(int pane, int row);
     QString paneFolder(int pane) const;
+
+    /// Opens the options dialog modally on a tab; after it stored, the load settings
+    /// (press interval, engine input pause) take effect at once.
+    void OpenOptions(int tab, bool firstRun = false);
+    /// The interval of the press-and-hold timer on list rows (ms).
+    int pressInterval() const;
 
     /// The toolbar's click handler; menu entries and keys call it with their key.
     void RunCommand(const QString& key);

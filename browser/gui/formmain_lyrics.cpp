@@ -8,6 +8,7 @@
 #include "common/textfile.h"
 #include "lyrics/linebreaks.h"
 #include "browser/gui/filelistmodel.h"
+#include "browser/gui/icons.h"
 
 #include <QAction>
 #include <QApplication>
@@ -166,7 +167,7 @@ void FormMain::ClearShown(int kind)
     } else {
         timerLyrics_->stop();
         timerPause_->stop();
-        comPlayPause_->setText(U("再生"));
+        comPlayPause_->setIcon(ButtonImage(QStringLiteral("Play")));
         for (QToolButton* b : {comPlayPause_, comStop_, comSelectLyrics_})
             b->setEnabled(false);
         comImplant_->setEnabled(false);

@@ -7,6 +7,7 @@
 #include "browser/core/prompter.h"
 #include "browser/core/scan.h"
 #include "browser/gui/filelistmodel.h"
+#include "browser/gui/icons.h"
 
 #include <QAction>
 #include <QApplication>
@@ -73,16 +74,17 @@ void FormMain::connectPane(int i)
     connect(ui.tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this, i](const QModelIndex& current) { onTreeCurrentChanged(i, current); });
     connect(ui.list->horizontalHeader(), &QHeaderView::sectionClicked, this, [this, i](int column) { SortByColumn(i, column); });
-    connect(ui.list->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this, i](const QModelIndex& current) {
-        pane(i).setSelectedRow(current.isValid() ? current.row() : -1);
+    connect(ui.list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, i] {
+        const QModelIndexList rows = paneUi_[static_cast<size_t>(i)].list->selectionModel()->selectedRows();
+        pane(i).setSelectedRow(rows.isEmpty() ? -1 : rows.first().row());
         UpdatePaneTitle(i);
     });
     connect(ui.model, &FileListModel::checkChanged, this, [this, i] {
         timer1_->stop();
         UpdatePaneTitle(i);
     });
-    ui.model->rowIcon = [](int) { return QIcon(); };
-    ui.model->arrowIcon = [](int) { return QIcon(); };
+    ui.model->rowIcon = [](int number) { return RowStateIcon(number); };
+    ui.model->arrowIcon = [](int arrow) { return SortArrowIcon(arrow); };
 }
 
 QString FormMain::paneFolder(int i) const

@@ -4,7 +4,9 @@
 #include "browser/core/prompter.h"
 #include "browser/core/scan.h"
 #include "browser/core/settingsstore.h"
+#include "browser/gui/controlarray.h"
 #include "browser/gui/filelistmodel.h"
+#include "browser/gui/icons.h"
 
 #include <QAction>
 #include <QApplication>
@@ -106,7 +108,7 @@ void FormMain::LoadAllSettings()
     quickList_.clear();
     const int quickMax = LoadSetting(store, kInit, QStringLiteral("QuickListMax"), 0);
     for (int n = 1; n <= quickMax; ++n) {
-        QAction* a = makeAction(QStringLiteral("mnQuickList_%1").arg(n),
+        QAction* a = makeAction(QStringLiteral("mnQuickList%1").arg(n),
                                 LoadSetting(store, kInit, QStringLiteral("QuickList%1").arg(n), QString()), mnQuick_);
         a->setVisible(true);
         a->setEnabled(false);
@@ -126,6 +128,10 @@ void FormMain::LoadAllSettings()
         pane(i).subFolders = sub;
     }
 
+    for (auto it = commands_.cbegin(); it != commands_.cend(); ++it)
+        if (it.key() != QLatin1String("Delete"))
+            it.value()->setIcon(ButtonImage(it.key()));
+
     setAutoSelect(LoadSetting(store, kInit, QStringLiteral("AutoSelect"), 0) == 1);
     setAutoLoad(LoadSetting(store, kInit, QStringLiteral("OpLoad"), 1) == 1);
     setDeleteImage(LoadSetting(store, kInit, QStringLiteral("DustBox"), true));
@@ -138,8 +144,7 @@ void FormMain::FirstRun()
     options_.taggingBy.clear();
     services_.prompter->message(QString::fromUtf8("まず初期設定をしてください。"), MessageIcon::Information, MessageButtons::Ok,
                                 QString::fromUtf8("Melwick Ex へようこそ"));
-    if (services_.openOptions)
-        services_.openOptions(*this, 1, true);
+    OpenOptions(1, true);
 }
 
 int FormMain::menuBarHeightTwips() const
@@ -207,6 +212,7 @@ void FormMain::ApplyWindowPlacement()
     placed_ = true;
     ApplyLayout(x, clientHeightTwips() - lower - hsplit);
     placing_ = false;
+    comPlayPause_->setIcon(ButtonImage(QStringLiteral("Play")));
 }
 
 void FormMain::ApplyLayout(int x, int y)

@@ -7,6 +7,7 @@
 #include "browser/gui/formmain.h"
 #include "browser/tests/fakedetails.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -48,7 +49,12 @@ protected:
         s.details = &fake;
         s.startFolder = folder;
         s.otherInstanceRunning = [this] { return otherInstance; };
-        s.openOptions = [this](FormMain&, int tab, bool firstRun) { optionsOpened.push_back({tab, firstRun}); };
+        if (!realOptionsDialog) {
+            s.openOptions = [this](FormMain&, int tab, bool firstRun) {
+                optionsOpened.push_back({tab, firstRun});
+                return false;
+            };
+        }
         window = std::make_unique<FormMain>(std::move(s));
         if (start)
             started = window->StartMainWindow();
@@ -78,9 +84,19 @@ protected:
         f.write(bytes);
         return path;
     }
-    /// Switches a pane to its file list through its view button.
-    void ListFiles(int pane);
-    QStringList RowNames(int pane) const;
+    /// Switches a pane to its file list (or its folders) through its view button.
+    void ListFiles(int pane, bool files = true)
+    {
+        const QString side = pane == 0 ? QStringLiteral("OptWindowsLeft") : QStringLiteral("OptWindowsRight");
+        Find<QAbstractButton>(side + (files ? QStringLiteral("1") : QStringLiteral("0")))->click();
+    }
+    QStringList RowNames(int pane) const
+    {
+        QStringList names;
+        for (const FileRow& r : window->pane(pane).rows())
+            names << r.name;
+        return names;
+    }
 
     QTemporaryDir dir;
     QString folder;
@@ -88,6 +104,7 @@ protected:
     ScriptedPrompter prompter;
     FakeDetails fake;
     bool otherInstance = false;
+    bool realOptionsDialog = false;
     bool started = false;
     std::vector<std::pair<int, bool>> optionsOpened;
     std::unique_ptr<FormMain> window;
