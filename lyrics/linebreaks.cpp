@@ -11,12 +11,13 @@ QString NormalizeLineBreaks(const QString& text)
     const QChar brk = hasCr ? QLatin1Char('\r') : QLatin1Char('\n');
     QString out;
     out.reserve(text.size() + text.count(brk));
-    for (QChar c : text) {
-        if (c == brk)
-            out += QLatin1String("\r\n");
-        else
-            out += c;
+    const QStringView in(text);
+    qsizetype from = 0;
+    for (qsizetype p = in.indexOf(brk); p >= 0; p = in.indexOf(brk, from)) {
+        out.append(in.sliced(from, p - from)).append(QLatin1String("\r\n"));
+        from = p + 1;
     }
+    out.append(in.sliced(from));
     return out;
 }
 

@@ -16,4 +16,5 @@ echo "== mwex tags classify $sample"
 echo "== mwex atblock read $sample"
 "$build/programs/mwex/mwex" atblock read "$sample"
 echo "== mwex tags unify --layout seconds $sample"
-"$build/programs/mwex/mwex" tags unify --layout seconds "$sample"
+# The sample is a CP932 file and mwex writes text in the file's own encoding; shown here as UTF-8.
+"$build/programs/mwex/mwex" tags unify --layout seconds "$sample" | iconv -f CP932 -t UTF-8

@@ -136,6 +136,7 @@ int RunTextFilter(const QCommandLineParser& parser, const TextOperation& op)
     struct Result {
         TextInput input;
         QByteArray out;
+        bool changed; // the operation changed the text
     };
     std::vector<Result> results;
     int status = kExitOk;
@@ -155,14 +156,16 @@ int RunTextFilter(const QCommandLineParser& parser, const TextOperation& op)
         std::optional<QByteArray> out = common::EncodeText(r.text, in->format, &error);
         if (!out)
             return Error((name.isEmpty() ? QString() : name + QStringLiteral(": ")) + error);
-        results.push_back({std::move(*in), std::move(*out)});
+        const bool changed = r.text != in->text;
+        results.push_back({std::move(*in), std::move(*out), changed});
     }
     for (const Result& r : results) {
         if (!inPlace) {
             WriteStdout(r.out);
             continue;
         }
-        if (r.out == r.input.bytes)
+        // A file the operation left alone keeps its bytes, line breaks included.
+        if (!r.changed || r.out == r.input.bytes)
             continue;
         QString error;
         if (!common::WriteFileAtomically(r.input.path, r.out, &error))

@@ -75,7 +75,8 @@ void AddInPlaceOption(QCommandLineParser& parser);
 
 /// Applies `op` to every input (the positional arguments, or standard input) and writes
 /// the results to standard output or, with --in-place, back into each file (atomically,
-/// only files whose bytes change). Every input is read and processed before anything is
+/// only files whose text the operation changed: a file left alone keeps its bytes, line
+/// breaks included). Every input is read and processed before anything is
 /// written, so bad input leaves every file as it was. A Failed result outputs the text
 /// unchanged and makes the exit status 1.
 int RunTextFilter(const QCommandLineParser& parser, const TextOperation& op);
