@@ -76,7 +76,7 @@ const ToolbarButton kToolbar[] = {
 // Commands that this window carries out itself; the others are shown but disabled.
 bool CommandImplemented(const QString& key)
 {
-    static const QStringList keys = {"ReSearch", "AutoLoad", "AutoSelect", "Help"};
+    static const QStringList keys = {"ReSearch", "AutoLoad", "AutoSelect", "Help", "RefreshChecked"};
     return keys.contains(key);
 }
 
@@ -376,6 +376,8 @@ void FormMain::buildMenus()
     addCommand(check, QStringLiteral("mnEditCheckList1"), "チェックの反転(&I)", QStringLiteral("SelectInverse"));
     addCommand(check, QStringLiteral("mnEditCheckList2"), "チェックのクリア(&C)", QStringLiteral("SelectNone"));
     addCommand(check, QStringLiteral("mnEditCheckList3"), "チェックファイルをリストから削除(&D)", QStringLiteral("SelectClear"));
+    check->addSeparator();
+    addCommand(check, QStringLiteral("mnEditCheckRefresh"), "チェックファイルの詳細情報更新(&R)", QStringLiteral("RefreshChecked"));
     mnEdit_->addMenu(mnSelectSearch_);
     mnEdit_->addSeparator();
     addCommand(mnEdit_, QStringLiteral("mnEditLyrics"), "歌詞ファイル編集(&L)", QStringLiteral("EditLyrics"));
@@ -747,9 +749,12 @@ void FormMain::PrepareFileMenu()
 
 void FormMain::PrepareEditMenu()
 {
+    const bool hasRows = paneUi_[static_cast<size_t>(activePane_)].frameFile->isVisibleTo(this) && !pane(activePane_).isEmpty();
     for (QAction* a : mnEdit_->findChildren<QAction*>())
         if (!a->data().toString().isEmpty())
-            a->setEnabled(CommandImplemented(a->data().toString()));
+            a->setEnabled(hasRows && CommandImplemented(a->data().toString()));
+    if (QMenu* check = mnEdit_->findChild<QMenu*>(QStringLiteral("mnEditCheck")))
+        check->menuAction()->setEnabled(hasRows);
 }
 
 void FormMain::OpenOptions(int tab, bool firstRun)
@@ -827,6 +832,8 @@ void FormMain::RunCommand(const QString& key)
         ReSearch();
     } else if (key == QLatin1String("Help")) {
         ShowHelp();
+    } else if (key == QLatin1String("RefreshChecked")) {
+        RefreshCheckedRows();
     }
 }
 

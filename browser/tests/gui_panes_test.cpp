@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QTableView>
 #include <QTest>
 
@@ -261,4 +262,54 @@ TEST_F(PaneTest, CheckingARowCountsInTheTitle)
     EXPECT_EQ(Title(1), "(1 / 4) " + folder);
     w.SelectRow(1, 0);
     EXPECT_EQ(Title(1), "(2 / 4) " + folder);
+}
+
+TEST_F(PaneTest, RefreshingCheckedRowsRereadsTheirFiles)
+{
+    FormMain& w = Open();
+    ListFiles(0);
+    FileListModel& model = w.listModel(0);
+    model.setData(model.index(1, 0), Qt::Checked, Qt::CheckStateRole); // Song.TXT
+    Touch("Song.TXT", QByteArray(2048, 'y'));
+    Touch("a.txt", QByteArray(4096, 'y')); // not checked: stays as listed
+    QMenu* edit = Find<QMenu>("mnEdit");
+    Q_EMIT edit->aboutToShow();
+    QAction* refresh = Find<QAction>("mnEditCheckRefresh");
+    ASSERT_TRUE(refresh->isEnabled());
+    refresh->trigger();
+    EXPECT_EQ(w.pane(0).row(1).cell(Col::Size), "2,048 B");
+    EXPECT_EQ(w.pane(0).row(0).cell(Col::Size), "1 B");
+}
+
+TEST_F(PaneTest, TheFileMenuOffersReSearchOnlyForAListedPane)
+{
+    Open();
+    QMenu* file = Find<QMenu>("mnFile");
+    Q_EMIT file->aboutToShow();
+    EXPECT_FALSE(Find<QAction>("mnFileReSearch")->isEnabled());
+    ListFiles(0);
+    Q_EMIT file->aboutToShow();
+    EXPECT_TRUE(Find<QAction>("mnFileReSearch")->isEnabled());
+    EXPECT_FALSE(Find<QAction>("mnFileFileList0")->isEnabled()); // copying is not offered yet
+}
+
+TEST_F(PaneTest, FunctionKeysSwitchViewsAndModesInTheFolderView)
+{
+    FormMain& w = Open();
+    QWidget* tree = Find<QWidget>("FTV0");
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_F4);
+    EXPECT_EQ(w.pane(0).mode, PaneMode::Song);
+    QTest::keyClick(tree, Qt::Key_F6);
+    EXPECT_TRUE(Find<QCheckBox>("ChkSubFolder0")->isChecked());
+    QTest::keyClick(tree, Qt::Key_F3);
+    EXPECT_EQ(w.pane(0).mode, PaneMode::Lyrics);
+    QTest::keyClick(tree, Qt::Key_F2);
+    EXPECT_EQ(w.pane(0).view, PaneView::File);
+    EXPECT_EQ(RowNames(0), QStringList({"a.txt", "Song.TXT", "b.kra", "c.lrc"}));
+    // F3-F7 do nothing while the pane lists files.
+    QTest::keyClick(w.listView(0), Qt::Key_F4);
+    EXPECT_EQ(w.pane(0).mode, PaneMode::Lyrics);
+    QTest::keyClick(w.listView(0), Qt::Key_F1);
+    EXPECT_EQ(w.pane(0).view, PaneView::Folder);
 }
