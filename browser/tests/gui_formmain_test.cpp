@@ -7,6 +7,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include "browser/gui/formoption.h"
 #include <QClipboard>
 #include <QHeaderView>
 #include <QLabel>
@@ -268,4 +271,69 @@ TEST_F(WindowTest, HelpWithoutItsFileWarns)
     Open();
     Find<QAction>("mnHelpHelp")->trigger();
     EXPECT_EQ(prompter.messages(), QStringList{QString::fromUtf8("mwex.chm が見つかりません。")});
+}
+
+TEST_F(WindowTest, TheOptionsDialogStoresItsValuesAndTheWindowAppliesThem)
+{
+    MarkNotFirstRun();
+    realOptionsDialog = true;
+    FormMain& w = Open();
+    EXPECT_EQ(w.pressInterval(), 100); // until the options are first applied
+    WhenShown([](QWidget* dialog) {
+        auto* form = qobject_cast<FormOption*>(dialog);
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(form->currentTab(), OptionTab::Hosei);
+        form->findChild<QComboBox*>("ComboFuka1")->setCurrentIndex(2);
+        form->findChild<QComboBox*>("ComboFuka0")->setCurrentIndex(1);
+        form->findChild<QLineEdit*>("TextTaggingBy")->setText(QString::fromUtf8("作者"));
+        form->findChild<QAbstractButton*>("OptOffset3")->click();
+        form->findChild<QAbstractButton*>("OptTimeType1")->click();
+        form->findChild<QAbstractButton*>("ComClose")->click();
+    });
+    Find<QAction>("mnOptionOther")->trigger();
+    EXPECT_EQ(w.options().fukaLyrics, 2);
+    EXPECT_EQ(w.options().fukaInputSleep, 1);
+    EXPECT_EQ(w.options().taggingBy, QString::fromUtf8("作者"));
+    EXPECT_EQ(w.options().offset, 3);
+    EXPECT_FALSE(w.options().winAmpTime);
+    EXPECT_EQ(store.text("Option", "FukaLyrics", {}), "2");
+    EXPECT_EQ(store.text("Option", "Offset", {}), "3");
+    EXPECT_EQ(store.text("Option", "WinAmpTime", {}), "False");
+    EXPECT_EQ(w.pressInterval(), 400);
+}
+
+TEST_F(WindowTest, TheEmbeddingMenuOpensTheOptionsOnTheirEmbeddingPage)
+{
+    MarkNotFirstRun();
+    realOptionsDialog = true;
+    FormMain& w = Open();
+    OptionTab shown = OptionTab::Etc;
+    WhenShown([&](QWidget* dialog) {
+        shown = qobject_cast<FormOption*>(dialog)->currentTab();
+        dialog->findChild<QAbstractButton*>("ChkDeleteAfterImplant")->click();
+        dialog->close(); // closing without "閉じる" keeps nothing
+    });
+    Find<QAction>("mnImplantOption")->trigger();
+    EXPECT_EQ(shown, OptionTab::Implant);
+    EXPECT_FALSE(w.options().deleteAfterImplant);
+    EXPECT_FALSE(store.contains("Option", "DeleteAfterImplant"));
+    EXPECT_EQ(w.pressInterval(), 100);
+}
+
+TEST_F(WindowTest, TheFirstRunOpensTheRealOptionsDialogBeforeTheWindow)
+{
+    realOptionsDialog = true;
+    bool windowShown = true;
+    WhenShown([&](QWidget* dialog) {
+        windowShown = window->isVisible();
+        dialog->findChild<QLineEdit*>("TextTaggingBy")->setText("me");
+        dialog->findChild<QAbstractButton*>("ComClose")->click();
+    });
+    FormMain& w = Open();
+    EXPECT_FALSE(windowShown);
+    EXPECT_EQ(w.options().taggingBy, "me");
+    EXPECT_EQ(store.text("Option", "TaggingBy", {}), "me");
+    EXPECT_FALSE(store.contains("Init", "version")); // written at the first exit
+    Close();
+    EXPECT_EQ(store.text("Init", "version", {}), "1.14");
 }

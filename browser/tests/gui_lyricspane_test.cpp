@@ -55,23 +55,6 @@ protected:
         ListFiles(1);
         return w;
     }
-    /// Runs `action` on the next modal window or pop-up once it is shown.
-    static void WhenShown(std::function<void(QWidget*)> action)
-    {
-        auto* poll = new QTimer;
-        poll->setInterval(5);
-        QObject::connect(poll, &QTimer::timeout, [poll, action] {
-            QWidget* w = QApplication::activePopupWidget();
-            if (!w)
-                w = QApplication::activeModalWidget();
-            if (!w)
-                return;
-            poll->stop();
-            poll->deleteLater();
-            action(w);
-        });
-        poll->start();
-    }
 };
 
 } // namespace

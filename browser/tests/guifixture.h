@@ -8,10 +8,13 @@
 #include "browser/tests/fakedetails.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QTimer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <functional>
 #include <memory>
 #include <ostream>
 
@@ -96,6 +99,24 @@ protected:
         for (const FileRow& r : window->pane(pane).rows())
             names << r.name;
         return names;
+    }
+
+    /// Runs `action` on the next modal window or pop-up once it is shown.
+    static void WhenShown(std::function<void(QWidget*)> action)
+    {
+        auto* poll = new QTimer;
+        poll->setInterval(5);
+        QObject::connect(poll, &QTimer::timeout, [poll, action] {
+            QWidget* w = QApplication::activePopupWidget();
+            if (!w)
+                w = QApplication::activeModalWidget();
+            if (!w)
+                return;
+            poll->stop();
+            poll->deleteLater();
+            action(w);
+        });
+        poll->start();
     }
 
     QTemporaryDir dir;
