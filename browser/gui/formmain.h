@@ -137,6 +137,14 @@ public:
     bool inEditMode() const;
     int chosenSource() const { return chosenSource_; }
     QString lyricSource(int entry) const { return lyricSource_[static_cast<size_t>(entry)]; }
+    /// A bulk time-tag command holds edit mode: entering and leaving it then keep the
+    /// splitter where it is.
+    void setEditByCommand(bool on) { editByCommand_ = on; }
+    /// The program recolours the text itself: its changes are not edits.
+    void setRecolouring(bool on) { recolouring_ = on; }
+    /// "Okuri"/"MaxmSec": read at start, written at exit.
+    int okuriMaxmSec() const { return okuriMaxmSec_; }
+    void setOkuriMaxmSec(int ms) { okuriMaxmSec_ = ms; }
     /// Entry 0 of the lyric sources: the lyrics file last dropped onto the shown song.
     void setDroppedLyrics(const QString& path) { lyricSource_[0] = path; }
     /// Runs an entry of the row right-click menu on the active pane's selected row.
