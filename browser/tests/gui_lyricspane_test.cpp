@@ -441,3 +441,20 @@ TEST_F(LyricsPaneTest, SwitchingThePaneToFoldersClearsItsShownRow)
     EXPECT_TRUE(w.lyricsText().isEmpty());
     EXPECT_TRUE(Status().isEmpty());
 }
+
+TEST_F(LyricsPaneTest, RecolouringByTheProgramIsNoEdit)
+{
+    FormMain& w = OpenListing();
+    w.ShowRow(0, Row(0, "lf.txt"));
+    Edit()->click();
+    w.setRecolouring(true);
+    QTextCursor cursor(Text()->document());
+    cursor.select(QTextCursor::LineUnderCursor);
+    QTextCharFormat red;
+    red.setForeground(Qt::red);
+    cursor.mergeCharFormat(red);
+    w.setRecolouring(false);
+    EXPECT_FALSE(Enabled("ComTextSave"));
+    Edit()->click();
+    EXPECT_TRUE(prompter.prompts().empty());
+}
