@@ -409,8 +409,9 @@ bool FormMain::setTreeFolder(int i, const QString& path)
     if (!index.isValid())
         return false;
     ui.tree->setCurrentIndex(index);
+    // The folder is not expanded: listing a folder of many thousand files in the tree
+    // would hold up the window while the scan runs.
     ui.tree->scrollTo(index);
-    ui.tree->expand(index);
     pane(i).folder = clean;
     return true;
 }
