@@ -113,14 +113,14 @@ QList<int> ColumnLayout::displayOrder(PaneMode mode) const
     return order;
 }
 
-ColumnLayout LoadColumnLayout(const SettingsStore& store)
+ColumnLayout LoadColumnLayout(const SettingsStore& store, const ColumnLayout& defaults)
 {
-    ColumnLayout layout;
+    ColumnLayout layout = defaults;
     const PaneMode modes[] = {PaneMode::Lyrics, PaneMode::Song};
     for (PaneMode mode : modes) {
         const QString section = mode == PaneMode::Lyrics ? QStringLiteral("LVS0") : QStringLiteral("LVS1");
         for (int n = 1; n <= ModeColumnCount(mode); ++n)
-            layout.setWidth(mode, n, LoadSetting(store, section, QString::number(n), DefaultColumnWidth(mode, n)));
+            layout.setWidth(mode, n, LoadSetting(store, section, QString::number(n), defaults.width(mode, n)));
     }
     for (PaneMode mode : modes) {
         const QString section = mode == PaneMode::Lyrics ? QStringLiteral("LVP0") : QStringLiteral("LVP1");

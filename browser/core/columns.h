@@ -100,8 +100,9 @@ private:
     std::array<std::array<int, kMaxColumns + 1>, 2> pos_{};
 };
 
-/// Reads "LVS0"/"LVS1" widths and then "LVP0"/"LVP1" positions with their defaults.
-ColumnLayout LoadColumnLayout(const SettingsStore& store);
+/// Reads "LVS0"/"LVS1" widths and then "LVP0"/"LVP1" positions; absent widths are those
+/// of `defaults`, absent positions the column's own number.
+ColumnLayout LoadColumnLayout(const SettingsStore& store, const ColumnLayout& defaults = ColumnLayout());
 /// Writes "LVS0"/"LVP0" 1 … 11, then "LVS1"/"LVP1" 1 … 16.
 void StoreColumnLayout(SettingsStore& store, const ColumnLayout& layout);
 

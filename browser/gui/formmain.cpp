@@ -606,37 +606,33 @@ QWidget* FormMain::buildLowerArea()
     }
     lower->addWidget(frameLyricsInfo_);
 
-    // Buttons of a shown song.
+    // The shown song: the choice of its lyrics, its embedded lyrics, its stream facts.
     frameMpegInfo_ = new QWidget(frameLower_);
     frameMpegInfo_->setObjectName(QStringLiteral("FrameMpegInfo"));
     auto* mi = new QGridLayout(frameMpegInfo_);
     mi->setContentsMargins(0, 0, 0, 0);
     mi->setSpacing(2);
-    comPlayPause_ = MakeButton(QStringLiteral("ComPlayPause"), U("再生"), frameMpegInfo_);
-    comPlayPause_->setIcon(ButtonImage(QStringLiteral("Play")));
-    comPlayPause_->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    comStop_ = MakeButton(QStringLiteral("ComStop"), U("停止"), frameMpegInfo_);
-    comStop_->setIcon(ButtonImage(QStringLiteral("Stop")));
-    comStop_->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    comSelectLyrics_ = MakeButton(QStringLiteral("ComSelectLyrics"), U("歌詞"), frameMpegInfo_);
+    comSelectLyrics_ = MakeButton(QStringLiteral("ComSelectLyrics"), U("歌詞選択"), frameMpegInfo_);
+    comSelectLyrics_->setPopupMode(QToolButton::InstantPopup);
     comImplant_ = MakeButton(QStringLiteral("ComImplant"), U("埋め込み"), frameMpegInfo_);
     comImplant_->setMenu(mnImplant_);
     comImplant_->setPopupMode(QToolButton::InstantPopup);
-    lblTime_ = new QLabel(QStringLiteral("---"), frameMpegInfo_);
-    lblTime_->setObjectName(QStringLiteral("lblTime"));
-    lblTime_->setAlignment(Qt::AlignCenter);
-    lblTime_->setFrameShape(QFrame::StyledPanel);
-    mi->addWidget(comPlayPause_, 0, 0);
-    mi->addWidget(comStop_, 0, 1);
-    mi->addWidget(comSelectLyrics_, 1, 0);
-    mi->addWidget(comImplant_, 1, 1);
-    mi->addWidget(lblTime_, 2, 0, 1, 2);
-    mi->setRowStretch(3, 1);
-    for (QToolButton* b : {comPlayPause_, comStop_, comSelectLyrics_, comImplant_})
+    lblMpegInfo_ = new QLabel(frameMpegInfo_);
+    lblMpegInfo_->setObjectName(QStringLiteral("lblMpegInfo"));
+    lblMpegInfo_->setTextFormat(Qt::PlainText);
+    lblMpegInfo_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblMpegInfo_->setFrameShape(QFrame::StyledPanel);
+    lblMpegInfo_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    mi->addWidget(comSelectLyrics_, 0, 0);
+    mi->addWidget(comImplant_, 0, 1);
+    mi->addWidget(lblMpegInfo_, 1, 0, 2, 2);
+    mi->setRowStretch(2, 1);
+    for (QToolButton* b : {comSelectLyrics_, comImplant_})
         b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(comSelectLyrics_, &QToolButton::clicked, this, [this] {
         RebuildLyricSources();
         mnSelectLyrics_->exec(comSelectLyrics_->mapToGlobal(QPoint(0, comSelectLyrics_->height())));
+        comPlayPause_->setFocus();
     });
     lower->addWidget(frameMpegInfo_);
     frameMpegInfo_->hide();
@@ -666,20 +662,39 @@ QWidget* FormMain::buildLowerArea()
     ly->addWidget(textLyrics_, 1);
     lower->addWidget(frameLyrics_, 3);
 
-    // The player strip: the shown song's lyric lines with the karaoke highlight.
-    framePlayer_ = new QWidget(frameLower_);
+    // The player strip: transport, position, and the song's lyric lines with the
+    // karaoke highlight.
+    framePlayer_ = new QFrame(frameLower_);
     framePlayer_->setObjectName(QStringLiteral("FramePlayer"));
     auto* pl = new QVBoxLayout(framePlayer_);
     pl->setContentsMargins(0, 0, 0, 0);
-    pl->setSpacing(0);
+    pl->setSpacing(2);
+    auto* transport = new QHBoxLayout;
+    transport->setSpacing(2);
+    comPlayPause_ = MakeButton(QStringLiteral("ComPlayPause"), U("再生"), framePlayer_);
+    comPlayPause_->setIcon(ButtonImage(QStringLiteral("Play")));
+    comPlayPause_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    comStop_ = MakeButton(QStringLiteral("ComStop"), U("停止"), framePlayer_);
+    comStop_->setIcon(ButtonImage(QStringLiteral("Stop")));
+    comStop_->setToolButtonStyle(Qt::ToolButtonIconOnly);
     scSeek_ = new QScrollBar(Qt::Horizontal, framePlayer_);
     scSeek_->setObjectName(QStringLiteral("scSeek"));
     scSeek_->setRange(0, 0);
-    pl->addWidget(scSeek_);
-    auto* lines = new QWidget(framePlayer_);
+    lblTime_ = new QLabel(QStringLiteral("---"), framePlayer_);
+    lblTime_->setObjectName(QStringLiteral("lblTime"));
+    lblTime_->setAlignment(Qt::AlignCenter);
+    lblTime_->setFrameShape(QFrame::StyledPanel);
+    lblTime_->setMinimumWidth(lblTime_->fontMetrics().horizontalAdvance(QStringLiteral("PAUSE00")));
+    transport->addWidget(comPlayPause_);
+    transport->addWidget(comStop_);
+    transport->addWidget(scSeek_, 1);
+    transport->addWidget(lblTime_);
+    pl->addLayout(transport);
+    auto* lines = new QFrame(framePlayer_);
     lines->setObjectName(QStringLiteral("FrameLyricLines"));
     lines->setAutoFillBackground(true);
     lines->setBackgroundRole(QPalette::Base);
+    lines->setFrameShape(QFrame::StyledPanel);
     auto* ll = new QVBoxLayout(lines);
     ll->setContentsMargins(4, 1, 4, 1);
     ll->setSpacing(0);

@@ -240,6 +240,7 @@ private:
     void onTreeCurrentChanged(int pane, const QModelIndex& index);
     void setPaneTitleText(int pane, const QString& text);
     void paintTitles();
+    ColumnLayout fittedColumnDefaults() const;
     void applyColumnLayout(int pane);
     void captureColumnLayout(int pane);
     void ReSearch();
@@ -331,6 +332,7 @@ private:
     QToolButton* comImplant_ = nullptr;
     QScrollBar* scSeek_ = nullptr;
     QLabel* lblTime_ = nullptr;
+    QLabel* lblMpegInfo_ = nullptr;
     std::array<QLabel*, 7> lblLyrics_{};
     QLabel* sbText_ = nullptr;
     QTimer* timer1_ = nullptr;

@@ -140,6 +140,12 @@ void FormMain::ShowRow(int i, int row)
     } else {
         if (p.row(row).icon == 0 || p.row(row).dimmed)
             FillSongRow(p, row, pane(1 - i), *services_.details);
+        const FileRow& r = p.row(row);
+        if (!r.cell(Col::Version).isEmpty()) {
+            const QString br = r.cell(Col::Br) == QLatin1String("VBR") ? QStringLiteral("VBR") : r.cell(Col::Br) + QStringLiteral(" kbps");
+            lblMpegInfo_->setText(QStringLiteral("MPEG %1 Layer %2\n%3  %4 kHz\n%5")
+                                      .arg(r.cell(Col::Version), r.cell(Col::Layer), br, r.cell(Col::Sr), r.cell(Col::PlayTime)));
+        }
         const bool playable = !p.row(row).dimmed;
         for (QToolButton* b : {comPlayPause_, comStop_, comSelectLyrics_, comImplant_})
             b->setEnabled(playable);
@@ -174,6 +180,7 @@ void FormMain::ClearShown(int kind)
         for (QLabel* l : lblLyrics_)
             l->clear();
         lblTime_->setText(QStringLiteral("---"));
+        lblMpegInfo_->clear();
         scSeek_->setRange(0, 0);
         scSeek_->setValue(0);
         for (QAction* a : mnSelectLyricsTimeType_)

@@ -264,9 +264,65 @@ void FormMain::CaptureColumns(int i)
     setPaneTitleText(i, p.folder);
 }
 
+ColumnLayout FormMain::fittedColumnDefaults() const
+{
+    // The table's widths, widened where the window's font needs more room for a column's
+    // caption (with its sort arrow) or a typical value, so nothing common is clipped.
+    const QTableView* list = paneUi_[0].list;
+    const QFontMetrics text = list->fontMetrics();
+    const QFontMetrics header = list->horizontalHeader()->fontMetrics();
+    const int arrow = list->iconSize().width() + 8;
+    const int padding = 14;
+    ColumnLayout layout;
+    for (PaneMode mode : {PaneMode::Lyrics, PaneMode::Song}) {
+        const QList<ColumnDef>& cols = ModeColumns(mode);
+        for (qsizetype n = 1; n <= cols.size(); ++n) {
+            const ColumnDef& c = cols.at(n - 1);
+            QString sample;
+            int extra = padding;
+            switch (c.col) {
+            case Col::Filename:
+                sample = QString::fromUtf8("あいうえおかき.txt");
+                extra += list->iconSize().width() * 2 + 12; // check box and icon
+                break;
+            case Col::Size:
+                sample = mode == PaneMode::Lyrics ? QStringLiteral("999,999 B") : QStringLiteral("99,999 kB");
+                break;
+            case Col::Timestamp:
+                sample = QStringLiteral("2000/00/00 00:00:00");
+                break;
+            case Col::Artist:
+            case Col::Title:
+            case Col::Album:
+            case Col::Comment:
+            case Col::TaggingBy:
+                sample = QString::fromUtf8("あいうえおか");
+                break;
+            case Col::TimeType:
+                sample = QStringLiteral("WinAmp");
+                break;
+            case Col::Tags:
+                sample = QStringLiteral("I R L V");
+                break;
+            case Col::Sr:
+                sample = QStringLiteral("44.1");
+                break;
+            case Col::PlayTime:
+                sample = QStringLiteral("99:59");
+                break;
+            default:
+                break;
+            }
+            const int needed = qMax(text.horizontalAdvance(sample) + extra, header.horizontalAdvance(c.caption) + arrow + padding);
+            layout.setWidth(mode, static_cast<int>(n), qMax(DefaultColumnWidth(mode, static_cast<int>(n)), PixelsToTwips(needed)));
+        }
+    }
+    return layout;
+}
+
 void FormMain::ResetColumns()
 {
-    colLayout_.reset();
+    colLayout_ = fittedColumnDefaults();
     for (int i = 0; i < 2; ++i)
         if (paneUi_[static_cast<size_t>(i)].frameFile->isVisibleTo(this))
             applyColumnLayout(i);

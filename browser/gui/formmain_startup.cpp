@@ -120,7 +120,7 @@ void FormMain::LoadAllSettings()
     mnOptionToolTip_->setChecked(LoadSetting(store, kInit, QStringLiteral("OpToolTip"), true));
     ApplyToolTips();
 
-    colLayout_ = LoadColumnLayout(store);
+    colLayout_ = LoadColumnLayout(store, fittedColumnDefaults());
 
     for (int i = 0; i < 2; ++i) {
         const bool sub = LoadSetting(store, kInit, QStringLiteral("SubFolder%1").arg(i), 0) == 1;
