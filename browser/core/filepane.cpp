@@ -129,6 +129,22 @@ void FilePane::sortRows(int key, Qt::SortOrder order)
     Q_EMIT reordered(oldToNew);
 }
 
+void FilePane::swapRows(int a, int b)
+{
+    if (a == b || a < 0 || b < 0 || a >= rowCount() || b >= rowCount())
+        return;
+    Q_EMIT aboutToReorder();
+    std::swap(rows_[static_cast<size_t>(a)], rows_[static_cast<size_t>(b)]);
+    QList<int> oldToNew(rowCount());
+    std::iota(oldToNew.begin(), oldToNew.end(), 0);
+    oldToNew[a] = b;
+    oldToNew[b] = a;
+    if (selected_ == a || selected_ == b)
+        selected_ = oldToNew.at(selected_);
+    dropIndex();
+    Q_EMIT reordered(oldToNew);
+}
+
 void FilePane::resetSorting()
 {
     sorted = false;

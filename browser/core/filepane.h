@@ -60,6 +60,9 @@ public:
     Qt::SortOrder sortOrder = Qt::DescendingOrder;
     /// Reorders the rows by the text of column `key` (stable, case-insensitive).
     void sortRows(int key, Qt::SortOrder order);
+    /// Exchanges two rows whole (name, icon, cells, check mark, dimming); the selection
+    /// follows its row.
+    void swapRows(int a, int b);
     /// Sorting off and order descending, as after a rebuild.
     void resetSorting();
 

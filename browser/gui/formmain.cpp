@@ -852,6 +852,21 @@ void FormMain::RunCommand(const QString& key)
     }
 }
 
+void FormMain::MoveSelectedRow(int paneIndex, int step)
+{
+    FilePane& p = pane(paneIndex);
+    const int row = p.selectedRow();
+    const int to = row + step;
+    if (row < 0 || to < 0 || to >= p.rowCount())
+        return;
+    if (p.sorted) {
+        p.resetSorting();
+        listModel(paneIndex).setSortArrow(-1, 0);
+    }
+    p.swapRows(row, to);
+    paneUi_[static_cast<size_t>(paneIndex)].list->scrollTo(listModel(paneIndex).index(to, 0));
+}
+
 void FormMain::ShowHelp()
 {
     const QString help = WithTrailingSeparator(services_.programFolder) + QStringLiteral("mwex.chm");
@@ -964,6 +979,14 @@ void FormMain::ListKeyDown(int paneIndex, QKeyEvent* event, bool* handled)
         break;
     case Qt::Key_Delete:
         command = QStringLiteral("SelectClear");
+        break;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        if (event->modifiers() == Qt::ShiftModifier) {
+            MoveSelectedRow(paneIndex, event->key() == Qt::Key_Up ? -1 : 1);
+            *handled = true;
+            return;
+        }
         break;
     case Qt::Key_Backspace:
         SetActivePane(paneIndex);

@@ -217,6 +217,7 @@ private:
     void setMainMenusEnabled(bool enabled);
     void FormKeyDown(QKeyEvent* event, bool* handled);
     void ListKeyDown(int pane, QKeyEvent* event, bool* handled);
+    void MoveSelectedRow(int pane, int step);
     void ShowHelp();
     void ShowAbout();
 

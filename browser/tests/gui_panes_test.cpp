@@ -320,3 +320,25 @@ TEST_F(PaneTest, FunctionKeysSwitchViewsAndModesInTheFolderView)
     QTest::keyClick(w.listView(0), Qt::Key_F1);
     EXPECT_EQ(w.pane(0).view, PaneView::Folder);
 }
+
+TEST_F(PaneTest, ShiftArrowsMoveTheSelectedRowAndEndTheSorting)
+{
+    FormMain& w = Open();
+    ListFiles(0);
+    ClickHeader(0, 0);
+    ASSERT_EQ(RowNames(0), QStringList({"a.txt", "b.kra", "Song.TXT"}));
+    w.SelectRow(0, 0);
+    QTableView* list = w.listView(0);
+    QTest::keyClick(list, Qt::Key_Up, Qt::ShiftModifier); // the first row stays first
+    EXPECT_EQ(RowNames(0), QStringList({"a.txt", "b.kra", "Song.TXT"}));
+    QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(RowNames(0), QStringList({"b.kra", "a.txt", "Song.TXT"}));
+    EXPECT_EQ(w.pane(0).selectedRow(), 1);
+    EXPECT_EQ(list->selectionModel()->selectedRows().value(0).row(), 1);
+    EXPECT_FALSE(w.pane(0).sorted);
+    EXPECT_EQ(Arrow(0, 0), 0);
+    EXPECT_EQ(w.pane(0).row(1).icon, icons::kLyricsKaraoke); // the row moves whole
+    QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier); // the last row stays last
+    EXPECT_EQ(RowNames(0), QStringList({"b.kra", "Song.TXT", "a.txt"}));
+}
