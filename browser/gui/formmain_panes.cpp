@@ -691,8 +691,8 @@ bool FormMain::eventFilter(QObject* watched, QEvent* event)
             return false;
         }
         if (watched == ui.list->viewport()) {
-            auto* mouse = static_cast<QMouseEvent*>(event);
             if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease || type == QEvent::MouseButtonDblClick) {
+                auto* mouse = static_cast<QMouseEvent*>(event);
                 const QModelIndex index = ui.list->indexAt(mouse->position().toPoint());
                 if (type == QEvent::MouseButtonPress && mouse->button() == Qt::RightButton) {
                     if (index.isValid()) {
