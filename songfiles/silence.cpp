@@ -1,0 +1,59 @@
+#include "songfiles/silence.h"
+
+#include <QFile>
+
+namespace songfiles {
+
+int SilentLeadFrames(SongReader& reader, const SongLayout& layout, const MpegInfo& info)
+{
+    constexpr int kMaxCount = 32767;
+    if (layout.kind == kNotASong || (layout.kind & (Wave | Id3v2 | MacBinary)) || !layout.firstFrame)
+        return 0;
+    const FrameHeader& first = *layout.firstFrame;
+    const qint64 end = layout.stream.end();
+    qint64 pos = layout.stream.offset;
+    int count = 0;
+    if (info.bitRate == 0 || info.vbrHeader) {
+        if (layout.firstFrameLength <= 0)
+            return 0;
+        pos += layout.firstFrameLength;
+        count = 1;
+    }
+    QByteArray frame;
+    while (count <= kMaxCount) {
+        if (pos + 4 > end)
+            return 0;
+        char b[4];
+        if (!reader.readAt(pos, 4, b))
+            return 0;
+        const auto h = DecodeFrameHeader(QByteArrayView(b, 4));
+        if (!h || !h->sameStream(first))
+            return 0;
+        const int length = h->isFreeFormat() ? layout.firstFrameLength - first.padding + h->padding : h->frameLength;
+        if (length <= h->headerSize() || pos + length > end || !reader.readAt(pos, length, frame))
+            return 0;
+        for (qsizetype i = h->headerSize() + h->sideInfoSize(); i < frame.size(); ++i) {
+            const auto c = std::uint8_t(frame[i]);
+            if (c != 0x00 && c != 0xFF)
+                return count;
+        }
+        ++count;
+        pos += length;
+    }
+    return 0;
+}
+
+int SilentLeadFrames(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return 0;
+    SongReader reader(file);
+    const std::optional<SongLayout> layout = ProbeSongLayout(reader);
+    if (!layout || layout->kind == kNotASong)
+        return 0;
+    const std::optional<MpegInfo> info = MeasureMpeg(reader, *layout);
+    return info ? SilentLeadFrames(reader, *layout, *info) : 0;
+}
+
+} // namespace songfiles

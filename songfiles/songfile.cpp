@@ -1,0 +1,91 @@
+#include "songfiles/songfile.h"
+
+#include <QFileInfo>
+
+namespace songfiles {
+
+FileStamp FileStamp::Of(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {};
+    return {info.size(), info.lastModified()};
+}
+
+bool SongFile::fail(const QString& why)
+{
+    error_ = why;
+    return false;
+}
+
+bool SongFile::open(const QString& path)
+{
+    path_ = path;
+    file_.setFileName(path);
+    if (!file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return fail(QStringLiteral("cannot open %1: %2").arg(path, file_.errorString()));
+    stamp_ = {file_.size(), file_.fileTime(QFileDevice::FileModificationTime)};
+    reader_ = std::make_unique<SongReader>(file_);
+    QString why;
+    std::optional<SongLayout> layout = ProbeSongLayout(*reader_, &why);
+    if (!layout)
+        return fail(QStringLiteral("cannot read %1: %2").arg(path, why));
+    layout_ = std::move(*layout);
+    return true;
+}
+
+bool SongFile::read(ByteRange range, QByteArray& out)
+{
+    if (!reader_ || !range.found())
+        return fail(QStringLiteral("nothing to read"));
+    if (!reader_->readAt(range.offset, range.size, out))
+        return fail(QStringLiteral("cannot read %1: %2").arg(path_, reader_->errorString()));
+    return true;
+}
+
+std::optional<MpegInfo> SongFile::mpegInfo()
+{
+    if (!mpeg_) {
+        QString why;
+        mpeg_ = reader_ && layout_.firstFrame ? MeasureMpeg(*reader_, layout_, &why) : std::nullopt;
+        if (!*mpeg_ && !why.isEmpty())
+            error_ = QStringLiteral("cannot read %1: %2").arg(path_, why);
+    }
+    return *mpeg_;
+}
+
+std::optional<Id3v1Record> SongFile::id3v1() const
+{
+    if (!layout_.id3v1.found())
+        return std::nullopt;
+    return ParseId3v1(layout_.id3v1Bytes);
+}
+
+bool SongFile::readLyrics3Block(std::optional<QByteArray>& block)
+{
+    block.reset();
+    if (!layout_.lyrics3.found())
+        return true;
+    QByteArray bytes;
+    if (!read(layout_.lyrics3, bytes))
+        return false;
+    block = std::move(bytes);
+    return true;
+}
+
+bool SongFile::readInfoValues(std::optional<InfoValues>& values)
+{
+    values.reset();
+    if (!layout_.listChunk)
+        return true;
+    QByteArray data;
+    if (!read(layout_.listChunk->dataRange(layout_.fileSize), data))
+        return false;
+    QString why;
+    values = ReadInfoList(data, &why);
+    if (!values)
+        return fail(QStringLiteral("%1: %2").arg(path_, why));
+    return true;
+}
+
+} // namespace songfiles
