@@ -1,5 +1,7 @@
 #include "browser/core/filerow.h"
 
+#include "songfiles/pathprobe.h"
+
 #include <QLocale>
 #include <cmath>
 
@@ -80,9 +82,7 @@ QString FormatSampleRate(int hz)
 
 QString WithTrailingSeparator(const QString& folder)
 {
-    if (folder.isEmpty() || folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\')))
-        return folder;
-    return folder + QLatin1Char('/');
+    return folder.isEmpty() ? folder : songfiles::AddTrailingBackslash(folder);
 }
 
 void FillFoundFileCells(FileRow& row, PaneMode mode, const QString& folder, qint64 size, const QDateTime& modified)

@@ -59,7 +59,7 @@ QString FormatPlayTime(int seconds);
 QString FormatMpegVersion(int version);
 /// Sample rate in kHz as a decimal ("44.1", "48", "22.05").
 QString FormatSampleRate(int hz);
-/// A folder path with a trailing separator.
+/// A folder path with a trailing separator (AddTrailingBackslash); an empty path stays empty.
 QString WithTrailingSeparator(const QString& folder);
 
 /// Fills the cells AddRow sets for a found file: "path", "size", "ext", "timestamp".

@@ -9,6 +9,7 @@
 #include "lyrics/linebreaks.h"
 #include "browser/gui/filelistmodel.h"
 #include "browser/gui/icons.h"
+#include "songfiles/pathprobe.h"
 
 #include <QAction>
 #include <QApplication>
@@ -201,8 +202,7 @@ bool FormMain::AskSaveLyrics()
 void FormMain::SaveLyrics()
 {
     const QString path = currentFile_;
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.isFile() || !info.isWritable()) {
+    if (!songfiles::FileWritable(path)) {
         services_.prompter->message(U("保存できませんでした。"), MessageIcon::Warning);
         return;
     }

@@ -8,6 +8,7 @@
 #include "browser/core/scan.h"
 #include "browser/gui/filelistmodel.h"
 #include "browser/gui/icons.h"
+#include "songfiles/pathprobe.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,8 +35,7 @@ namespace {
 
 bool FolderReachable(const QString& path)
 {
-    const QFileInfo info(path);
-    return info.isAbsolute() && info.isDir() && info.isReadable() && info.isExecutable();
+    return songfiles::FolderAccessible(path);
 }
 
 } // namespace
