@@ -19,7 +19,8 @@ home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 mkdir -p "$home/config/MelwickEx" "$home/run"
 chmod 700 "$home/run"
-# A later run (no welcome), the window at a fixed place, partners selected automatically.
+# A later run (no welcome), the window at a fixed place with a taller lyrics pane, partners
+# selected automatically.
 cat > "$home/config/MelwickEx/MelwickEx.ini" <<INI
 [Init]
 version=1.14
@@ -27,6 +28,7 @@ Left=600
 Top=600
 Width=18600
 Height=11400
+SplitterY=3300
 AutoSelect=1
 INI
 
@@ -39,11 +41,13 @@ win=$(xdotool search --sync --onlyvisible --name '^Melwick Ex$' | head -1)
 xdotool windowfocus --sync "$win"
 sleep 1
 key() { xdotool key --window "$win" --delay 150 "$@"; sleep 0.6; }
+click() { xdotool mousemove --window "$win" "$1" "$2" click 1; sleep 0.6; }
+# Places inside the window (the INI fixes its size; the layout is the program's).
 key F2                 # the left pane lists the lyrics files
-key ctrl+Right F2      # the right pane lists the songs
-key ctrl+Up Down       # splitter centred; the first song is shown
-key ctrl+Left ctrl+Up  # back to the left pane
-key Down Down Down     # the third lyrics file is shown, its song selected on the right
+click 930 103          # the right pane's title makes that pane active ...
+key F2                 # ... and it lists the songs
+click 720 174          # a song is shown; its lyrics are selected on the left
+click 80 197           # the third lyrics file is shown; its song is selected on the right
 sleep 1
 import -window root "$OUT"
 kill "$pid"
