@@ -81,6 +81,10 @@ void AddInPlaceOption(QCommandLineParser& parser);
 /// unchanged and makes the exit status 1.
 int RunTextFilter(const QCommandLineParser& parser, const TextOperation& op);
 
+/// `s` as a JSON string literal. Control characters and lone surrogates (bytes the code
+/// page could not decode) are escaped, so output stays valid UTF-8.
+QString JsonString(const QString& s);
+
 /// Parses a whole decimal integer option value; reports a bad value through `error`.
 std::optional<qint64> ParseInteger(const QString& value, const QString& optionName, QString* error);
 

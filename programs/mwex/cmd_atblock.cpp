@@ -26,30 +26,6 @@ void AddUserTimeOption(QCommandLineParser& parser)
                                         QStringLiteral("BASE")));
 }
 
-QString JsonString(const QString& s)
-{
-    QString out;
-    out.reserve(s.size() + 2);
-    out += QLatin1Char('"');
-    for (QChar c : s) {
-        switch (c.unicode()) {
-        case u'"': out += QLatin1String("\\\""); break;
-        case u'\\': out += QLatin1String("\\\\"); break;
-        case u'\n': out += QLatin1String("\\n"); break;
-        case u'\r': out += QLatin1String("\\r"); break;
-        case u'\t': out += QLatin1String("\\t"); break;
-        default:
-            // Control characters and lone surrogates (bytes CP932 could not decode) are
-            // escaped, so that the output is always valid UTF-8 JSON.
-            if (c.unicode() < 0x20 || c.isSurrogate())
-                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            else
-                out += c;
-        }
-    }
-    out += QLatin1Char('"');
-    return out;
-}
 
 /// The record as one JSON object, fields in the record's order.
 QString ToJson(const lyrics::CorrectionReading& r)

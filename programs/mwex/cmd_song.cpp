@@ -50,35 +50,6 @@ int FileError(const QString& path, const QString& message, const QString& detail
 
 // --- JSON ---------------------------------------------------------------------------
 
-QString JsonString(const QString& s)
-{
-    QString out;
-    out.reserve(s.size() + 2);
-    out += QLatin1Char('"');
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        const QChar c = s.at(i);
-        switch (c.unicode()) {
-        case u'"': out += QLatin1String("\\\""); break;
-        case u'\\': out += QLatin1String("\\\\"); break;
-        case u'\n': out += QLatin1String("\\n"); break;
-        case u'\r': out += QLatin1String("\\r"); break;
-        case u'\t': out += QLatin1String("\\t"); break;
-        default:
-            if (c.isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) {
-                out += c;
-                out += s.at(++i);
-            } else if (c.unicode() < 0x20 || c.isSurrogate()) {
-                // Control characters, and bytes the code page could not decode (kept as
-                // lone surrogates), are escaped so that the line stays valid UTF-8.
-                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            } else {
-                out += c;
-            }
-        }
-    }
-    out += QLatin1Char('"');
-    return out;
-}
 
 /// A JSON object whose members keep the order in which they are added.
 class JsonObject {
