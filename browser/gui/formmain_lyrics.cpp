@@ -5,6 +5,7 @@
 #include "browser/core/details.h"
 #include "browser/core/pairing.h"
 #include "browser/core/prompter.h"
+#include "common/ini.h"
 #include "common/textfile.h"
 #include "lyrics/linebreaks.h"
 #include "browser/gui/filelistmodel.h"
@@ -429,11 +430,14 @@ void FormMain::SetPluginFolder()
 {
     const FilePane& p = pane(activePane_);
     const QString folder = WithTrailingSeparator(p.row(p.selectedRow()).cell(Col::Path));
-    if (options_.pluginIni.isEmpty() || !QFileInfo(options_.pluginIni).isFile()) {
+    if (!songfiles::FileExists(options_.pluginIni)) {
         services_.prompter->message(U("WinAmpのPlugin.iniをオプションで指定してください。"), MessageIcon::Warning);
         return;
     }
-    (void)folder;
+    if (!common::WriteProfileString(options_.pluginIni, u"Pemrick's Lyrics Common", u"LyricsFolder", folder)) {
+        services_.prompter->message(U("処理に失敗しました。"), MessageIcon::Warning);
+        return;
+    }
     services_.prompter->message(U("WinAmp起動中ならば、WinAmpを再起動してください。"), MessageIcon::Information);
 }
 

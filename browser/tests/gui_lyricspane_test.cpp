@@ -458,3 +458,29 @@ TEST_F(LyricsPaneTest, RecolouringByTheProgramIsNoEdit)
     Edit()->click();
     EXPECT_TRUE(prompter.prompts().empty());
 }
+
+TEST_F(LyricsPaneTest, ThePluginFolderIsWrittenIntoThePluginIni)
+{
+    const QByteArray before = "; WinAmp lyrics plug-in\r\n[Pemrick's Lyrics Common]\r\nLyricsFolder=C:\\old\\\r\nFont=MS Gothic\r\n[Other]\r\nx=1\r\n";
+    const QString ini = Touch("plugin.ini", before);
+    FormMain& w = OpenListing();
+    w.options().pluginIni = ini;
+    w.ShowRow(0, Row(0, "lf.txt"));
+    prompter.answer(Answer::Ok);
+    w.RunRightClickEntry(0);
+    EXPECT_EQ(prompter.messages(), QStringList{QString::fromUtf8("WinAmp起動中ならば、WinAmpを再起動してください。")});
+    EXPECT_EQ(prompter.prompts()[0].icon, MessageIcon::Information);
+    QByteArray expected = before;
+    expected.replace("C:\\old\\", (folder + "/").toUtf8());
+    EXPECT_EQ(ReadBytes(ini), expected); // the rest of the file is kept byte for byte
+}
+
+TEST_F(LyricsPaneTest, AVanishedPluginIniIsReportedNotCreated)
+{
+    FormMain& w = OpenListing();
+    w.options().pluginIni = folder + "/gone/plugin.ini";
+    w.ShowRow(0, Row(0, "lf.txt"));
+    w.RunRightClickEntry(0);
+    EXPECT_EQ(prompter.messages(), QStringList{QString::fromUtf8("WinAmpのPlugin.iniをオプションで指定してください。")});
+    EXPECT_FALSE(QFile::exists(folder + "/gone/plugin.ini"));
+}
