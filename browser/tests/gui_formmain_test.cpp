@@ -337,3 +337,17 @@ TEST_F(WindowTest, TheFirstRunOpensTheRealOptionsDialogBeforeTheWindow)
     Close();
     EXPECT_EQ(store.text("Init", "version", {}), "1.14");
 }
+
+TEST_F(WindowTest, AFailedStartUpStepShowsItsLocateNumberAndCloses)
+{
+    FormMainServices s;
+    s.prompter = &prompter;
+    s.details = &fake; // no settings store: the first step that needs one fails
+    FormMain w(std::move(s));
+    EXPECT_FALSE(w.StartMainWindow());
+    ASSERT_EQ(prompter.messages().size(), 1);
+    EXPECT_TRUE(prompter.messages()[0].startsWith(QString::fromUtf8("ErrorCode: 1MelwickEx, LoaceteNum: 0 でエラーが発生しました。\n")))
+        << prompter.messages()[0].toStdString();
+    EXPECT_EQ(prompter.prompts()[0].icon, MessageIcon::Critical);
+    EXPECT_FALSE(w.isVisible());
+}
