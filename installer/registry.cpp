@@ -358,49 +358,55 @@ bool FileRegistry::save()
     return true;
 }
 
-bool FileRegistry::keyExists(RegRoot root, const QString& key) const
+const FileRegistry::Node* FileRegistry::find(RegRoot root, const QString& key) const
 {
     if (!load())
-        return false;
+        return nullptr;
     const Node* node = roots_[RootIndex(root)].get();
     for (const QString& part : KeyParts(key)) {
         const auto it = node->children.find(Fold(part));
         if (it == node->children.end())
-            return false;
+            return nullptr;
         node = it->second.get();
     }
-    return true;
+    return node;
+}
+
+FileRegistry::Node* FileRegistry::obtain(RegRoot root, const QString& key, bool* created)
+{
+    Node* node = roots_[RootIndex(root)].get();
+    for (const QString& part : KeyParts(key)) {
+        auto& child = node->children[Fold(part)];
+        if (!child) {
+            child = std::make_unique<Node>();
+            child->name = part;
+            if (created)
+                *created = true;
+        }
+        node = child.get();
+    }
+    return node;
+}
+
+bool FileRegistry::keyExists(RegRoot root, const QString& key) const
+{
+    return find(root, key) != nullptr;
 }
 
 bool FileRegistry::createKey(RegRoot root, const QString& key)
 {
     if (!load())
         return false;
-    Node* node = roots_[RootIndex(root)].get();
     bool created = false;
-    for (const QString& part : KeyParts(key)) {
-        auto& child = node->children[Fold(part)];
-        if (!child) {
-            child = std::make_unique<Node>();
-            child->name = part;
-            created = true;
-        }
-        node = child.get();
-    }
+    obtain(root, key, &created);
     return !created || save();
 }
 
 std::optional<RegValue> FileRegistry::value(RegRoot root, const QString& key, const QString& name) const
 {
-    if (!load())
+    const Node* node = find(root, key);
+    if (!node)
         return std::nullopt;
-    const Node* node = roots_[RootIndex(root)].get();
-    for (const QString& part : KeyParts(key)) {
-        const auto it = node->children.find(Fold(part));
-        if (it == node->children.end())
-            return std::nullopt;
-        node = it->second.get();
-    }
     const auto it = node->values.find(Fold(name));
     if (it == node->values.end())
         return std::nullopt;
@@ -411,15 +417,7 @@ bool FileRegistry::setValue(RegRoot root, const QString& key, const QString& nam
 {
     if (!load())
         return false;
-    Node* node = roots_[RootIndex(root)].get();
-    for (const QString& part : KeyParts(key)) {
-        auto& child = node->children[Fold(part)];
-        if (!child) {
-            child = std::make_unique<Node>();
-            child->name = part;
-        }
-        node = child.get();
-    }
+    Node* node = obtain(root, key, nullptr);
     auto& entry = node->values[Fold(name)];
     if (entry.first.isEmpty())
         entry.first = name;
@@ -482,15 +480,9 @@ bool FileRegistry::deleteKey(RegRoot root, const QString& key)
 QStringList FileRegistry::subKeys(RegRoot root, const QString& key) const
 {
     QStringList names;
-    if (!load())
+    const Node* node = find(root, key);
+    if (!node)
         return names;
-    const Node* node = roots_[RootIndex(root)].get();
-    for (const QString& part : KeyParts(key)) {
-        const auto it = node->children.find(Fold(part));
-        if (it == node->children.end())
-            return names;
-        node = it->second.get();
-    }
     for (const auto& [folded, child] : node->children)
         names << child->name;
     return names;
@@ -499,15 +491,9 @@ QStringList FileRegistry::subKeys(RegRoot root, const QString& key) const
 QStringList FileRegistry::valueNames(RegRoot root, const QString& key) const
 {
     QStringList names;
-    if (!load())
+    const Node* node = find(root, key);
+    if (!node)
         return names;
-    const Node* node = roots_[RootIndex(root)].get();
-    for (const QString& part : KeyParts(key)) {
-        const auto it = node->children.find(Fold(part));
-        if (it == node->children.end())
-            return names;
-        node = it->second.get();
-    }
     for (const auto& [folded, entry] : node->values)
         names << entry.first;
     return names;

@@ -77,6 +77,10 @@ public:
 private:
     bool load() const;
     bool save();
+    /// The key's node, or nullptr when the store cannot be read or the key is absent.
+    const Node* find(RegRoot root, const QString& key) const;
+    /// The key's node, created with its missing parents (the store must be loaded).
+    Node* obtain(RegRoot root, const QString& key, bool* created);
 
     QString path_;
     mutable std::unique_ptr<Node> roots_[4];

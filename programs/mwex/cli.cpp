@@ -174,6 +174,36 @@ int RunTextFilter(const QCommandLineParser& parser, const TextOperation& op)
     return status;
 }
 
+std::optional<bool> ParseTimeBase(const QCommandLineParser& parser, const QString& option, std::optional<bool> fallback,
+                                  QString* error)
+{
+    if (!parser.isSet(option)) {
+        if (!fallback)
+            *error = QStringLiteral("--%1 winamp|standard is required").arg(option);
+        return fallback;
+    }
+    const QString v = parser.value(option);
+    if (v == QLatin1String("winamp"))
+        return true;
+    if (v == QLatin1String("standard"))
+        return false;
+    *error = QStringLiteral("--%1: \"%2\" is neither winamp nor standard").arg(option, v);
+    return std::nullopt;
+}
+
+std::optional<bool> ParseUserTime(const QCommandLineParser& parser, QString* error)
+{
+    return ParseTimeBase(parser, QStringLiteral("user-time"), true, error);
+}
+
+void AddUserTimeOption(QCommandLineParser& parser)
+{
+    parser.addOption(QCommandLineOption(QStringLiteral("user-time"),
+                                        QStringLiteral("The user's own time base, used when the lyrics do not state "
+                                                       "theirs: winamp (default) or standard."),
+                                        QStringLiteral("BASE")));
+}
+
 QString JsonString(const QString& s)
 {
     QString out;

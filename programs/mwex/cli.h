@@ -81,6 +81,15 @@ void AddInPlaceOption(QCommandLineParser& parser);
 /// unchanged and makes the exit status 1.
 int RunTextFilter(const QCommandLineParser& parser, const TextOperation& op);
 
+/// Adds --user-time winamp|standard (the user's own time base, default winamp).
+void AddUserTimeOption(QCommandLineParser& parser);
+/// A time-base option: winamp → true, standard → false, `fallback` when the option is
+/// not given (nullopt fallback: the option is required); nullopt with `error` otherwise.
+std::optional<bool> ParseTimeBase(const QCommandLineParser& parser, const QString& option, std::optional<bool> fallback,
+                                  QString* error);
+/// The --user-time value: true for WinAmp time; nullopt (with `error`) for a bad value.
+std::optional<bool> ParseUserTime(const QCommandLineParser& parser, QString* error);
+
 /// `s` as a JSON string literal. Control characters and lone surrogates (bytes the code
 /// page could not decode) are escaped, so output stays valid UTF-8.
 QString JsonString(const QString& s);

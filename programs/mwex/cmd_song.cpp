@@ -407,23 +407,6 @@ int RunTagsWrite(const QCommandLineParser& parser)
 
 const QString kProcessFailed = QStringLiteral("処理に失敗しました。");
 
-/// winamp → true, standard → false; `fallback` when the option is not given.
-std::optional<bool> ParseTimeBase(const QCommandLineParser& parser, const QString& option, std::optional<bool> fallback,
-                                  QString* error)
-{
-    if (!parser.isSet(option)) {
-        if (!fallback)
-            *error = QStringLiteral("--%1 winamp|standard is required").arg(option);
-        return fallback;
-    }
-    const QString v = parser.value(option);
-    if (v == QLatin1String("winamp"))
-        return true;
-    if (v == QLatin1String("standard"))
-        return false;
-    *error = QStringLiteral("--%1: \"%2\" is neither winamp nor standard").arg(option, v);
-    return std::nullopt;
-}
 
 std::optional<QString> SongOption(const QCommandLineParser& parser, QString* error)
 {
@@ -439,10 +422,7 @@ void AddCorrectionOptions(QCommandLineParser& parser)
 {
     parser.addOption(QCommandLineOption(QStringLiteral("song"), QStringLiteral("The song the tags are corrected for."),
                                         QStringLiteral("SONG")));
-    parser.addOption(QCommandLineOption(QStringLiteral("user-time"),
-                                        QStringLiteral("The user's own time base, used when the lyrics do not state "
-                                                       "theirs: winamp (default) or standard."),
-                                        QStringLiteral("BASE")));
+    AddUserTimeOption(parser);
     parser.addOption(QCommandLineOption(QStringLiteral("user-name"), QStringLiteral("The user's name for the @ block."),
                                         QStringLiteral("NAME")));
     AddInPlaceOption(parser);
@@ -457,7 +437,7 @@ int RunTagsConvert(const QCommandLineParser& parser)
     if (*kind < 0 || *kind > 3)
         return Error(QStringLiteral("--kind: %1 is not a conversion (0 to 3)").arg(*kind));
     const std::optional<QString> song = SongOption(parser, &error);
-    const std::optional<bool> userWinAmp = ParseTimeBase(parser, QStringLiteral("user-time"), true, &error);
+    const std::optional<bool> userWinAmp = ParseUserTime(parser, &error);
     if (!song || !userWinAmp)
         return Error(error);
     const QString userName = parser.value(QStringLiteral("user-name"));
@@ -477,7 +457,7 @@ int RunAtblockAdd(const QCommandLineParser& parser)
     const std::optional<QString> song = SongOption(parser, &error);
     const std::optional<bool> winAmpTags = song ? ParseTimeBase(parser, QStringLiteral("time-type"), std::nullopt, &error)
                                                 : std::nullopt;
-    const std::optional<bool> userWinAmp = winAmpTags ? ParseTimeBase(parser, QStringLiteral("user-time"), true, &error)
+    const std::optional<bool> userWinAmp = winAmpTags ? ParseUserTime(parser, &error)
                                                       : std::nullopt;
     if (!userWinAmp)
         return Error(error);

@@ -45,24 +45,7 @@ std::optional<TextInput> SingleInput(const QCommandLineParser& parser, QString* 
     return ReadTextInput(args.value(0), error);
 }
 
-std::optional<bool> ParseUserTime(const QCommandLineParser& parser, QString* error)
-{
-    const QString v = parser.value(QStringLiteral("user-time"));
-    if (v.isEmpty() || v == QLatin1String("winamp"))
-        return true;
-    if (v == QLatin1String("standard"))
-        return false;
-    *error = QStringLiteral("--user-time: \"%1\" is neither winamp nor standard").arg(v);
-    return std::nullopt;
-}
 
-void AddUserTimeOption(QCommandLineParser& parser)
-{
-    parser.addOption(QCommandLineOption(QStringLiteral("user-time"),
-                                        QStringLiteral("The user's own time base, used when the lyrics do not state "
-                                                       "theirs: winamp (default) or standard."),
-                                        QStringLiteral("BASE")));
-}
 
 /// A whole number option within [low, high].
 std::optional<qint64> ParseBounded(const QCommandLineParser& parser, const QString& name, qint64 low, qint64 high,
