@@ -630,9 +630,13 @@ QWidget* FormMain::buildLowerArea()
     for (QToolButton* b : {comSelectLyrics_, comImplant_})
         b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(comSelectLyrics_, &QToolButton::clicked, this, [this] {
-        RebuildLyricSources();
+        if (PollPlayer() == 0)
+            RebuildLyricSources();
         mnSelectLyrics_->exec(comSelectLyrics_->mapToGlobal(QPoint(0, comSelectLyrics_->height())));
-        comPlayPause_->setFocus();
+        if (PollPlayer() == 0)
+            comPlayPause_->setFocus();
+        else
+            comStop_->setFocus();
     });
     lower->addWidget(frameMpegInfo_);
     frameMpegInfo_->hide();

@@ -40,6 +40,10 @@ class QTimer;
 class QToolButton;
 class QTreeView;
 
+namespace playback {
+class Engine;
+}
+
 namespace browser {
 
 class DetailsProvider;
@@ -56,6 +60,8 @@ struct FormMainServices {
     SettingsStore* settings = nullptr;
     Prompter* prompter = nullptr;
     const DetailsProvider* details = nullptr;
+    /// The MP3 engine: initialised at start-up, freed at exit; none in some tests.
+    playback::Engine* engine = nullptr;
     /// True when another instance of the program runs (start-up step 1).
     std::function<bool()> otherInstanceRunning;
     /// Replaces the options dialog (tests): called with the tab (1 "補正" … 4 "その他") and
@@ -78,6 +84,10 @@ public:
     /// has closed itself (another instance runs, or a step failed).
     bool StartMainWindow();
     bool isLoading() const { return loading_; }
+    /// Engine notifications are honoured only between start-up and the first step of exit.
+    bool acceptsEngineNotifications() const { return engineAccepting_; }
+    /// The engine's notification procedure: 1 stopped, 2 position (s), 3 paused, 4 done.
+    void OnEngineNotify(int message, int value);
     bool hasStarted() const { return started_; }
 
     // Settings held by the window.
@@ -263,6 +273,9 @@ private:
     void onLyricsTextChanged();
     void onChooseLyricSource(int entry);
     void onChooseTimeType(int entry);
+    /// Asks the engine for its state and position and shows the position; returns the
+    /// state (0 stopped, 1 playing, 2 paused).
+    int PollPlayer();
     void showLyricsButtons(bool lyricsRow);
     void emptyLyricsPane();
     bool loadLyricsFile(const QString& path);
@@ -290,6 +303,8 @@ private:
     int splitX_ = 0, splitY_ = 0, splitXMax_ = 0, splitYMax_ = 0;
     int savedSplitterY_ = 0;
     bool placed_ = false;
+    bool engineAccepting_ = false;
+    bool opened_ = false; // the shown song is open in the engine
     int okuriMaxmSec_ = 500;
 
     // Lyrics pane state.

@@ -10,6 +10,7 @@
 #include "lyrics/linebreaks.h"
 #include "browser/gui/filelistmodel.h"
 #include "browser/gui/icons.h"
+#include "playback/engine.h"
 #include "songfiles/pathprobe.h"
 
 #include <QAction>
@@ -173,6 +174,12 @@ void FormMain::ClearShown(int kind)
             SaveLyrics();
         emptyLyricsPane();
     } else {
+        if (playback::Engine* engine = services_.engine) {
+            engine->vbmp3_stop();
+            engine->vbmp3_close();
+            PollPlayer();
+        }
+        opened_ = false;
         timerLyrics_->stop();
         timerPause_->stop();
         comPlayPause_->setIcon(ButtonImage(QStringLiteral("Play")));
@@ -385,17 +392,73 @@ void FormMain::onChooseLyricSource(int entry)
             lyricSource_[5] = *path;
     }
     RebuildLyricSources();
+    if (PollPlayer() == 1)
+        ApplyLyricSource();
 }
 
 void FormMain::onChooseTimeType(int entry)
 {
     mnSelectLyricsTimeType_[0]->setChecked(entry == 0);
     mnSelectLyricsTimeType_[1]->setChecked(entry == 1);
+    if (services_.engine)
+        services_.engine->vbmp3_setLyricsTime(entry);
+}
+
+int FormMain::PollPlayer()
+{
+    if (!services_.engine)
+        return 0;
+    int seconds = 0;
+    const int state = services_.engine->vbmp3_getState(&seconds);
+    if (seconds <= scSeek_->maximum())
+        scSeek_->setValue(seconds);
+    return state;
+}
+
+void FormMain::OnEngineNotify(int message, int value)
+{
+    if (!engineAccepting_)
+        return;
+    switch (message) {
+    case 1:
+        lblTime_->setText(QStringLiteral("STOP"));
+        break;
+    case 2:
+        lblTime_->setText(QStringLiteral("%1:%2").arg(value / 60, 2, 10, QLatin1Char('0')).arg(value % 60, 2, 10, QLatin1Char('0')));
+        break;
+    case 3:
+        lblTime_->setText(QStringLiteral("PAUSE"));
+        break;
+    case 4:
+        lblTime_->setText(QStringLiteral("DONE"));
+        break;
+    default:
+        break;
+    }
 }
 
 void FormMain::ApplyLyricSource()
 {
     RebuildLyricSources();
+    playback::Engine* engine = services_.engine;
+    if (!engine)
+        return;
+    engine->vbmp3_setLyrics3Use(0);
+    engine->vbmp3_clearLyrics();
+    switch (chosenSource_) {
+    case 0:
+    case 2:
+    case 3:
+    case 5:
+        engine->vbmp3_setLyricsFile(lyricSource_[static_cast<size_t>(chosenSource_)]);
+        break;
+    case 1:
+        engine->vbmp3_readLyrics3Data();
+        break;
+    default:
+        break;
+    }
+    engine->vbmp3_setLyricsTime(mnSelectLyricsTimeType_[0]->isChecked() ? 0 : 1);
 }
 
 void FormMain::PrepareRightClickMenu()

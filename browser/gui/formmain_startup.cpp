@@ -7,6 +7,7 @@
 #include "browser/gui/controlarray.h"
 #include "browser/gui/filelistmodel.h"
 #include "browser/gui/icons.h"
+#include "playback/engine.h"
 
 #include <QAction>
 #include <QApplication>
@@ -65,6 +66,22 @@ bool FormMain::StartMainWindow()
     locate = 0;
     if (!services_.settings)
         return fail({1, QStringLiteral("MelwickEx"), QStringLiteral("no settings store")});
+    if (playback::Engine* engine = services_.engine) {
+        if (!engine->vbmp3_init())
+            return fail({engine->vbmp3_getLastErrorNo(), QStringLiteral("vbmp3"), engine->LastErrorText()});
+        locate = 1;
+        PollPlayer();
+        locate = 2;
+        engine->vbmp3_callback([this](int message, int value) { OnEngineNotify(message, value); });
+        locate = 3;
+        engineAccepting_ = true;
+        locate = 4;
+        engine->vbmp3_setKaraokeUse(1);
+        locate = 5;
+        engine->vbmp3_setLyricsNextAdjustTime(500);
+        engine->vbmp3_quickSeek(0);
+        engine->vbmp3_useAtMarkTag(2);
+    }
     setWindowState(Qt::WindowNoState);
     locate = 6;
     LoadAllSettings();
@@ -332,6 +349,12 @@ void FormMain::closeEvent(QCloseEvent* event)
 
 void FormMain::CloseMainWindow()
 {
+    engineAccepting_ = false;
+    if (playback::Engine* engine = services_.engine) {
+        engine->vbmp3_stop();
+        engine->vbmp3_stopCallback();
+        engine->vbmp3_free();
+    }
     if (comTextSave_->isEnabled() && AskSaveLyrics())
         SaveLyrics();
     SaveWindowSettings();

@@ -484,3 +484,43 @@ TEST_F(LyricsPaneTest, AVanishedPluginIniIsReportedNotCreated)
     EXPECT_EQ(prompter.messages(), QStringList{QString::fromUtf8("WinAmpのPlugin.iniをオプションで指定してください。")});
     EXPECT_FALSE(QFile::exists(folder + "/gone/plugin.ini"));
 }
+
+TEST_F(LyricsPaneTest, TheEngineGetsTheChosenLyricsAndTimeBase)
+{
+    QFile::copy(testsupport::SourceDir() + "/demo/kaze.mp3", folder + "/kaze.mp3");
+    QFile::copy(testsupport::SourceDir() + "/demo/kaze.lrc", folder + "/kaze.lrc");
+    FormMain& w = OpenListing();
+    w.ShowRow(1, Row(1, "kaze.mp3"));
+    ASSERT_EQ(w.chosenSource(), 3);
+    ASSERT_TRUE(engine->vbmp3_open(folder + "/kaze.mp3", nullptr));
+    w.ApplyLyricSource();
+    playback::LyricState state;
+    EXPECT_EQ(engine->vbmp3_getLyrics2(&state), 1);
+    // "なし": the song plays without lyrics.
+    Find<QAction>("mnSelectLyricsList4")->trigger();
+    EXPECT_EQ(w.chosenSource(), 4);
+    w.ApplyLyricSource();
+    EXPECT_EQ(engine->vbmp3_getLyrics2(&state), 0);
+    // Showing another song closes this one in the engine.
+    w.ShowRow(1, Row(1, "song.mp3"));
+    EXPECT_FALSE(engine->IsOpen());
+}
+
+TEST_F(LyricsPaneTest, EngineNotificationsShowOnTheTimeLabelUntilExit)
+{
+    FormMain& w = OpenListing();
+    QLabel* time = Find<QLabel>("lblTime");
+    EXPECT_TRUE(w.acceptsEngineNotifications());
+    w.OnEngineNotify(2, 75);
+    EXPECT_EQ(time->text(), "01:15");
+    w.OnEngineNotify(3, 0);
+    EXPECT_EQ(time->text(), "PAUSE");
+    w.OnEngineNotify(4, 0);
+    EXPECT_EQ(time->text(), "DONE");
+    w.OnEngineNotify(1, 0);
+    EXPECT_EQ(time->text(), "STOP");
+    w.close();
+    EXPECT_FALSE(w.acceptsEngineNotifications());
+    w.OnEngineNotify(2, 5);
+    EXPECT_EQ(time->text(), "STOP");
+}

@@ -6,6 +6,7 @@
 #include "browser/core/settingsstore.h"
 #include "browser/gui/formmain.h"
 #include "browser/tests/fakedetails.h"
+#include "playback/engine.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -46,7 +47,10 @@ protected:
 
     FormMain& Open(bool start = true)
     {
+        window.reset();
+        engine = std::make_unique<playback::Engine>(playback::SilentOutputFactory());
         FormMainServices s;
+        s.engine = engine.get();
         s.settings = &store;
         s.prompter = &prompter;
         s.details = &fake;
@@ -128,6 +132,7 @@ protected:
     bool realOptionsDialog = false;
     bool started = false;
     std::vector<std::pair<int, bool>> optionsOpened;
+    std::unique_ptr<playback::Engine> engine;
     std::unique_ptr<FormMain> window;
 };
 

@@ -6,6 +6,7 @@
 #include "browser/gui/icons.h"
 #include "browser/gui/japaneseui.h"
 #include "browser/gui/qtprompter.h"
+#include "playback/engine.h"
 
 #include <QApplication>
 #include <QDir>
@@ -38,10 +39,12 @@ int main(int argc, char** argv)
     browser::IniSettingsStore settings;
     browser::QtPrompter prompter;
     browser::LibraryDetailsProvider details;
+    playback::Engine engine;
     browser::FormMainServices services;
     services.settings = &settings;
     services.prompter = &prompter;
     services.details = &details;
+    services.engine = &engine;
     services.otherInstanceRunning = [&lock] { return !lock.tryLock(0); };
     services.startFolder = startFolder;
     services.programFolder = QApplication::applicationDirPath();
