@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
+#include <QThread>
+#include <atomic>
 
 namespace browser::fakes {
 
@@ -15,9 +17,15 @@ public:
     QHash<QString, LyricsDetails> lyrics; // by file name
     QHash<QString, SongDetails> songs;    // by file name
     QSet<QString> unreadable;             // lyrics files that fail to read
+    /// With holdAfter ≥ 0, lyrics reads after that many wait until `released` is set.
+    int holdAfter = -1;
+    std::atomic<bool> released{false};
 
     std::optional<LyricsDetails> readLyrics(const QString& path, bool) const override
     {
+        if (holdAfter >= 0 && ++reads_ > holdAfter)
+            while (!released)
+                QThread::msleep(1);
         const QString name = QFileInfo(path).fileName();
         if (unreadable.contains(name) || !QFileInfo(path).isFile())
             return std::nullopt;
@@ -36,6 +44,8 @@ public:
             return songkind::kNotSong;
         return readSong(path).kind;
     }
+
+    mutable std::atomic<int> reads_{0};
 
     static SongDetails PlainSong(int kind = 0)
     {

@@ -10,7 +10,10 @@
 #include <QLabel>
 #include <QMenu>
 #include <QTableView>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QTest>
+#include <QTimer>
 
 using namespace browser;
 using browser::fakes::WindowTest;
@@ -341,4 +344,23 @@ TEST_F(PaneTest, ShiftArrowsMoveTheSelectedRowAndEndTheSorting)
     QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
     QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier); // the last row stays last
     EXPECT_EQ(RowNames(0), QStringList({"b.kra", "Song.TXT", "a.txt"}));
+}
+
+TEST_F(PaneTest, EscapeStopsARunningScan)
+{
+    for (int i = 0; i < 20; ++i)
+        Touch(QStringLiteral("many%1.txt").arg(i, 2, 10, QLatin1Char('0')));
+    fake.holdAfter = 3;
+    FormMain& w = Open();
+    QTimer::singleShot(20, [&] {
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(Find<QWidget>("FTV0"), &escape);
+        fake.released = true;
+    });
+    ListFiles(0);
+    EXPECT_EQ(prompter.messages(), QStringList{QString::fromUtf8("読み込みを途中で中断しました。")});
+    EXPECT_GE(w.pane(0).rowCount(), 3);
+    EXPECT_LT(w.pane(0).rowCount(), 23);
+    EXPECT_EQ(w.pane(0).view, PaneView::File); // the rows found so far are listed
+    EXPECT_EQ(Title(0), QStringLiteral("(0 / %1) ").arg(w.pane(0).rowCount()) + folder);
 }
