@@ -1,0 +1,131 @@
+#pragma once
+// The folder scan of a pane.
+//
+// The walk follows the order the lists show: for each pattern in turn ("*.txt", "*.kra",
+// "*.lrc" or "*.mp3", "*.rmp") the folder's matching files, then (with sub-folders on)
+// each sub-folder the same way, depth first; folders whose name begins with "." are not
+// entered. Within a folder, files and sub-folders are taken in name order.
+//
+// PaneScan runs the walk and the reading of the rows' details on a worker thread and
+// hands the finished rows to the window's thread in small slices, so the window keeps
+// painting and answering while a large folder is read.
+
+#include "browser/core/details.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QMutex>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+#include <QWaitCondition>
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <memory>
+
+class QThread;
+
+namespace browser {
+
+/// "*.txt", "*.kra", "*.lrc" in lyrics mode; "*.mp3", "*.rmp" in song mode.
+QStringList ScanPatterns(PaneMode mode);
+
+struct FoundFile {
+    QString name;
+    QString folder; // with a trailing separator
+    qint64 size = 0;
+    QDateTime modified;
+};
+
+/// Walks one folder tree for a list of patterns. Not thread-bound: the worker runs it.
+class FolderWalk {
+public:
+    FolderWalk(QString root, bool subFolders, const std::atomic<bool>* stop = nullptr);
+    /// Calls `found` for every matching file in list order. Returns false when the walk
+    /// ended on a stop request.
+    bool run(const QStringList& patterns, const std::function<void(FoundFile&&)>& found);
+
+private:
+    bool stopped() const { return stop_ && stop_->load(std::memory_order_relaxed); }
+    bool walkFolder(const QString& folder, const QString& pattern, const std::function<void(FoundFile&&)>& found,
+                    int depth);
+    bool listFiles(const QString& folder, const QString& pattern, const std::function<void(FoundFile&&)>& found);
+    QStringList subFolders(const QString& folder);
+
+    QString root_;
+    bool recurse_;
+    const std::atomic<bool>* stop_;
+    // Folders in walk order, recorded by the first pattern's walk and reused by the others.
+    QStringList order_;
+    bool orderKnown_ = false;
+    QSet<QString> visited_;
+};
+
+struct ScanRequest {
+    QString folder;          // the pane's folder
+    PaneMode mode = PaneMode::Lyrics;
+    bool subFolders = false;
+    bool autoLoad = true;    // read every row's details while scanning
+    bool userWinAmpTime = true;
+    /// Names that fail it are skipped (the pane's name filter); empty = every name.
+    std::function<bool(const QString& name)> nameFilter;
+};
+
+/// One scan of one pane. Rows are appended to `pane` (and paired with `other`) on the
+/// thread that owns this object; the walk and the detail reads run on a worker thread.
+class PaneScan : public QObject {
+    Q_OBJECT
+public:
+    PaneScan(FilePane& pane, FilePane& other, const DetailsProvider& provider, ScanRequest request,
+             QObject* parent = nullptr);
+    ~PaneScan() override;
+
+    void start();
+    /// Asks the walk to end; rows found so far stay. finished(true) follows.
+    void requestStop();
+    bool isRunning() const { return running_; }
+    /// Starts (if needed) and runs a local event loop until the scan has finished.
+    /// Returns false when it ended on a stop request.
+    bool exec();
+
+    /// Longest time, in milliseconds, spent appending rows in one slice (for tests and
+    /// the benchmark).
+    qint64 longestSliceMs() const { return longestSlice_; }
+
+Q_SIGNALS:
+    /// Rows listed so far (after each slice).
+    void progress(int rows);
+    void finished(bool stopped);
+
+private:
+    struct Item {
+        FileRow row;
+        bool detailsRead = false;
+        std::optional<LyricsDetails> lyrics;
+        SongDetails song;
+    };
+    void work(); // worker thread
+    void push(Item&& item);
+    Q_INVOKABLE void drain();
+    void workerDone();
+
+    FilePane& pane_;
+    FilePane& other_;
+    const DetailsProvider& provider_;
+    ScanRequest request_;
+    std::unique_ptr<QThread> thread_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> drainPosted_{false};
+    QMutex mutex_;
+    QWaitCondition roomLeft_;
+    std::deque<Item> queue_;
+    bool workerFinished_ = false; // guarded by mutex_
+    bool walkStopped_ = false;    // guarded by mutex_
+    bool running_ = false;
+    bool done_ = false;
+    bool endedOnStop_ = false;
+    qint64 longestSlice_ = 0;
+};
+
+} // namespace browser

@@ -1,0 +1,386 @@
+#pragma once
+// FormMain: the workbench's main window.
+//
+// Two file panes side by side (left = pane 0, right = pane 1), each with a button frame,
+// a title and either its folder frame (drive list and folder tree) or its file frame
+// (the list); below them the lower area with the lyrics pane and the player strip;
+// toolbar `TB` on top and status bar `SB` at the bottom. The window reads its settings
+// once at start (StartMainWindow) and writes them once when it closes.
+//
+// Every control carries its own objectName. Controls that exist once per pane, and the
+// entries of menu arrays, are control arrays named by controlarray.h ("ListFile0",
+// "lblTitle1", "mnFileFileList2"). Toolbar buttons are actions named by their key
+// ("ReSearch"); their buttons are named "TB_" + key.
+
+#include "browser/core/columns.h"
+#include "browser/core/drives.h"
+#include "browser/core/filepane.h"
+#include "browser/core/options.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAbstractButton;
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QFileSystemModel;
+class QLabel;
+class QMenu;
+class QScrollBar;
+class QSplitter;
+class QTableView;
+class QTextEdit;
+class QTimer;
+class QToolButton;
+class QTreeView;
+
+namespace playback {
+class Engine;
+}
+
+namespace browser {
+
+class DetailsProvider;
+class FileListModel;
+class PaneScan;
+class Prompter;
+class SettingsStore;
+
+class FormMain;
+
+/// What the window needs from outside: the settings store, the prompter for every
+/// message and dialog, the reader of row details, and a few program-level hooks.
+struct FormMainServices {
+    SettingsStore* settings = nullptr;
+    Prompter* prompter = nullptr;
+    const DetailsProvider* details = nullptr;
+    /// The MP3 engine: initialised at start-up, freed at exit; none in some tests.
+    playback::Engine* engine = nullptr;
+    /// True when another instance of the program runs (start-up step 1).
+    std::function<bool()> otherInstanceRunning;
+    /// Replaces the options dialog (tests): called with the tab (1 "補正" … 4 "その他") and
+    /// whether the first-run step opened it; returns whether the options were stored.
+    /// Unset, the window shows FormOption.
+    std::function<bool(FormMain& window, int tab, bool firstRun)> openOptions;
+    /// Folder the panes show when no folder was stored (the program's argument).
+    QString startFolder;
+    /// Folder of the program (the help file "mwex.chm" lies beside it).
+    QString programFolder;
+};
+
+class FormMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit FormMain(FormMainServices services, QWidget* parent = nullptr);
+    ~FormMain() override;
+
+    /// The window's load event: runs every start-up step. Returns false when the window
+    /// has closed itself (another instance runs, or a step failed).
+    bool StartMainWindow();
+    bool isLoading() const { return loading_; }
+    /// Engine notifications are honoured only between start-up and the first step of exit.
+    bool acceptsEngineNotifications() const { return engineAccepting_; }
+    /// The engine's notification procedure: 1 stopped, 2 position (s), 3 paused, 4 done.
+    void OnEngineNotify(int message, int value);
+    bool hasStarted() const { return started_; }
+
+    // Settings held by the window.
+    Options& options() { return options_; }
+    const ColumnLayout& columnLayout() const { return colLayout_; }
+
+    // Panes (Part of the window every command works on).
+    FilePane& pane(int i) { return *panes_[static_cast<size_t>(i)]; }
+    FileListModel& listModel(int i) { return *paneUi_[static_cast<size_t>(i)].model; }
+    QTableView* listView(int i) const { return paneUi_[static_cast<size_t>(i)].list; }
+    int activePane() const { return activePane_; }
+    void SetActivePane(int pane);
+    void FocusPane();
+    bool IsLyricsMode(int pane) const;
+    void SwitchView(PaneView view);
+    /// Rebuilds a pane's columns and rows from its folder. False when stopped by the user.
+    bool ScanPane(int pane);
+    void ShowFolder(int pane, const QString& path);
+    void DriveChanged(int pane);
+    void BuildColumns(int pane);
+    void CaptureColumns(int pane);
+    void ResetColumns();
+    void UpdatePaneTitle(int pane);
+    /// A click on a column header of a pane's list (logical column index).
+    void SortByColumn(int pane, int column);
+    void AutoSelectPartner(int pane, int row);
+    /// Re-reads one row (after it was saved or changed on disk).
+    bool RefreshRow(int pane, int row);
+    /// Selects a row of a pane's list and scrolls it into view.
+    void SelectRow(int pane, int row);
+    QString paneFolder(int pane) const;
+
+    /// Opens the options dialog modally on a tab; after it stored, the load settings
+    /// (press interval, engine input pause) take effect at once.
+    void OpenOptions(int tab, bool firstRun = false);
+    /// The interval of the press-and-hold timer on list rows (ms).
+    int pressInterval() const;
+
+    /// The toolbar's click handler; menu entries and keys call it with their key.
+    void RunCommand(const QString& key);
+    bool autoLoad() const;
+    bool autoSelect() const;
+
+    // The lyrics pane.
+    void ShowRow(int pane, int row);
+    void ClearShown(int kind);
+    bool AskSaveLyrics();
+    void SaveLyrics();
+    void CopyAllLyrics();
+    void RebuildLyricSources();
+    void ApplyLyricSource();
+    /// The shown text with CR LF line breaks.
+    QString lyricsText() const;
+    QString currentFile() const { return currentFile_; }
+    int currentPane() const { return currentPane_; }
+    int currentKind() const { return currentKind_; }
+    bool inEditMode() const;
+    int chosenSource() const { return chosenSource_; }
+    QString lyricSource(int entry) const { return lyricSource_[static_cast<size_t>(entry)]; }
+    /// A bulk time-tag command holds edit mode: entering and leaving it then keep the
+    /// splitter where it is.
+    void setEditByCommand(bool on) { editByCommand_ = on; }
+    /// The program recolours the text itself: its changes are not edits.
+    void setRecolouring(bool on) { recolouring_ = on; }
+    /// "Okuri"/"MaxmSec": read at start, written at exit.
+    int okuriMaxmSec() const { return okuriMaxmSec_; }
+    void setOkuriMaxmSec(int ms) { okuriMaxmSec_ = ms; }
+    /// Entry 0 of the lyric sources: the lyrics file last dropped onto the shown song.
+    void setDroppedLyrics(const QString& path) { lyricSource_[0] = path; }
+    /// Runs an entry of the row right-click menu on the active pane's selected row.
+    void RunRightClickEntry(int entry);
+    /// Pops up the row right-click menu for a row (shows the row first).
+    void PopupRightClickMenu(int pane, int row, const QPoint& globalPos);
+    /// Updates the enabled state of the right-click menu's entries.
+    void PrepareRightClickMenu();
+
+    // Layout, in twips.
+    void ApplyLayout(int x, int y);
+    int splitX() const { return splitX_; }
+    int splitY() const { return splitY_; }
+    int splitXMax() const { return splitXMax_; }
+    int splitYMax() const { return splitYMax_; }
+    int minTopHeight() const { return minTopHeight_; }
+    int minLeftWidth() const { return minLeftWidth_; }
+    int lowerMin() const { return kLowerMin; }
+    int clientWidthTwips() const;
+    int clientHeightTwips() const;
+    /// Design size of the window, in pixels.
+    static QSize DesignSize();
+
+    static constexpr int kLowerMin = 1874;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct PaneUi {
+        QWidget* frame = nullptr;
+        QWidget* frameButtons = nullptr;
+        std::array<QToolButton*, 2> viewButtons{}; // 0 folders, 1 files
+        std::array<QToolButton*, 2> modeButtons{}; // 0 lyrics, 1 songs
+        QButtonGroup* viewGroup = nullptr;
+        QButtonGroup* modeGroup = nullptr;
+        QCheckBox* filter = nullptr;
+        QCheckBox* subFolder = nullptr;
+        QToolButton* quick = nullptr;
+        QLabel* title = nullptr;
+        QWidget* frameFolder = nullptr;
+        QComboBox* drives = nullptr;
+        QTreeView* tree = nullptr;
+        QFileSystemModel* folders = nullptr;
+        QWidget* frameFile = nullptr;
+        QTableView* list = nullptr;
+        FileListModel* model = nullptr;
+        QList<Drive> driveList;
+    };
+
+    // Construction (formmain.cpp).
+    void buildActions();
+    void buildMenus();
+    void buildToolBar();
+    QWidget* buildPane(int pane);
+    QWidget* buildLowerArea();
+    void buildPopupMenus();
+    QAction* makeAction(const QString& name, const QString& text, QObject* owner = nullptr);
+    void ApplyToolTips();
+    void PrepareFileMenu();
+    void PrepareEditMenu();
+    void setDeleteImage(bool dustBox);
+    void setAutoLoad(bool on);
+    void setAutoSelect(bool on);
+    void setFolderTreesEnabled(bool enabled);
+    void setMainMenusEnabled(bool enabled);
+    void FormKeyDown(QKeyEvent* event, bool* handled);
+    void ListKeyDown(int pane, QKeyEvent* event, bool* handled);
+    void MoveSelectedRow(int pane, int step);
+    void ShowHelp();
+    void ShowAbout();
+
+    // Start-up and exit (formmain_startup.cpp).
+    void LoadAllSettings();
+    void FirstRun();
+    void ApplyWindowPlacement();
+    void RestoreFoldersAndMaximized();
+    void CloseMainWindow();
+    void SaveWindowSettings();
+    void placeSplitters();
+    void onSplitterMoved();
+    void splitterDoubleClicked(bool vertical);
+    int menuBarHeightTwips() const;
+    int centralTopTwips() const;
+
+    // Panes (formmain_panes.cpp).
+    void connectPane(int pane);
+    void onModeClicked(int pane, int mode);
+    void onViewClicked(int pane, int view);
+    void onTreeCurrentChanged(int pane, const QModelIndex& index);
+    void setPaneTitleText(int pane, const QString& text);
+    void paintTitles();
+    ColumnLayout fittedColumnDefaults() const;
+    void applyColumnLayout(int pane);
+    void captureColumnLayout(int pane);
+    void ReSearch();
+    void RefreshCheckedRows();
+    void RowMouseDown(int pane, int row, bool shift);
+    void RowMouseUp();
+    void PressTimerFired();
+    void RowDoubleClick(int pane);
+    void ListKeyUp(int pane, QKeyEvent* event);
+    void ListFocusIn(int pane);
+    void selectRowQuietly(int pane, int row);
+    QString treeFolder(int pane) const;
+    bool setTreeFolder(int pane, const QString& path);
+    bool setDriveFor(int pane, const QString& path);
+    void setBusy(bool busy);
+
+    // Lyrics pane (formmain_lyrics.cpp).
+    void ToggleEditMode(bool entering);
+    void onLyricsTextChanged();
+    void onChooseLyricSource(int entry);
+    void onChooseTimeType(int entry);
+    /// Asks the engine for its state and position and shows the position; returns the
+    /// state (0 stopped, 1 playing, 2 paused).
+    int PollPlayer();
+    void showLyricsButtons(bool lyricsRow);
+    void emptyLyricsPane();
+    bool loadLyricsFile(const QString& path);
+    void SetPluginFolder();
+    void SaveClipboardAsLyrics();
+    void onFocusChanged(QWidget* old, QWidget* now);
+    void enlargeLowerArea();
+    void paintTextTitle(bool highlight);
+
+    FormMainServices services_;
+    Options options_;
+    ColumnLayout colLayout_;
+    std::array<std::unique_ptr<FilePane>, 2> panes_;
+    std::array<PaneUi, 2> paneUi_;
+    int activePane_ = 0;
+    QPointer<PaneScan> runningScan_;
+
+    // Window state (twips).
+    bool loading_ = false;
+    bool started_ = false;
+    bool placing_ = false;
+    bool closing_ = false;
+    int minWidth_ = 0, minHeight_ = 0, minLeftWidth_ = 0, minTopHeight_ = 0;
+    int normTop_ = 0, normLeft_ = 0, normWidth_ = 0, normHeight_ = 0;
+    int splitX_ = 0, splitY_ = 0, splitXMax_ = 0, splitYMax_ = 0;
+    int savedSplitterY_ = 0;
+    bool placed_ = false;
+    bool engineAccepting_ = false;
+    bool opened_ = false; // the shown song is open in the engine
+    int okuriMaxmSec_ = 500;
+
+    // Lyrics pane state.
+    QString currentFile_;
+    int currentPane_ = -1;
+    int currentKind_ = 0;
+    std::array<QString, 6> lyricSource_;
+    int chosenSource_ = -1;
+    bool editByCommand_ = false;
+    bool recolouring_ = false;
+    bool suppressSelection_ = false;
+    bool escHeld_ = false;
+    bool settingText_ = false;
+    int busy_ = 0;
+
+    // Mouse on rows.
+    int pressedRow_ = -1;
+    int pressedPane_ = -1;
+    bool pressedShift_ = false;
+    bool doubleClicked_ = false;
+    bool handlingPress_ = false;
+
+    // Widgets.
+    QSplitter* splitterMain_ = nullptr;  // vertical: panes above, lower area below
+    QSplitter* splitterPanes_ = nullptr; // horizontal: left pane, right pane
+    QWidget* frameLower_ = nullptr;
+    QWidget* frameLyricsInfo_ = nullptr;
+    QWidget* frameMpegInfo_ = nullptr;
+    QWidget* frameLyrics_ = nullptr;
+    QWidget* framePlayer_ = nullptr;
+    QLabel* lblTextTitle_ = nullptr;
+    QTextEdit* textLyrics_ = nullptr;
+    QCheckBox* chkTextEdit_ = nullptr;
+    QToolButton* comTextSave_ = nullptr;
+    QToolButton* comTextAllCopy_ = nullptr;
+    QToolButton* comTimeTag_ = nullptr;
+    QToolButton* comHosei_ = nullptr;
+    QToolButton* comPlayPause_ = nullptr;
+    QToolButton* comStop_ = nullptr;
+    QToolButton* comSelectLyrics_ = nullptr;
+    QToolButton* comImplant_ = nullptr;
+    QScrollBar* scSeek_ = nullptr;
+    QLabel* lblTime_ = nullptr;
+    QLabel* lblMpegInfo_ = nullptr;
+    std::array<QLabel*, 7> lblLyrics_{};
+    QLabel* sbText_ = nullptr;
+    QTimer* timer1_ = nullptr;
+    QTimer* timerLyrics_ = nullptr;
+    QTimer* timerPause_ = nullptr;
+    QTimer* timerDrop_ = nullptr;
+
+    // Menus and actions.
+    QHash<QString, QAction*> commands_; // toolbar actions by key
+    QMenu* mnFile_ = nullptr;
+    QMenu* mnEdit_ = nullptr;
+    QMenu* mnOption_ = nullptr;
+    QMenu* mnHelp_ = nullptr;
+    QAction* mnOptionAutoLoad_ = nullptr;
+    QAction* mnOptionAutoSelect_ = nullptr;
+    QAction* mnOptionToolTip_ = nullptr;
+    QMenu* mnDeleteDrop_ = nullptr;
+    QMenu* mnSelectSearch_ = nullptr;
+    QMenu* mnQuick_ = nullptr;
+    QList<QAction*> quickList_; // entries 1 … n of the quick-access menu
+    QAction* quickSep_ = nullptr;
+    QMenu* mnSelectLyrics_ = nullptr;
+    std::array<QAction*, 6> mnSelectLyricsList_{};
+    std::array<QAction*, 2> mnSelectLyricsTimeType_{};
+    QMenu* mnRightClick_ = nullptr;
+    std::array<QAction*, 6> mnRightClickList_{};
+    QMenu* mnDropFile_ = nullptr;
+    QMenu* mnImplant_ = nullptr;
+    QMenu* mnHosei_ = nullptr;
+    QMenu* mnTimeTag_ = nullptr;
+    QToolButton* deleteButton_ = nullptr;
+    bool dustBox_ = true;
+};
+
+} // namespace browser

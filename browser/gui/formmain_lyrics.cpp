@@ -1,0 +1,534 @@
+// FormMain: the lyrics pane — showing a row, edit mode, saving and copying, the lyric
+// sources of a shown song, and the row right-click menu.
+#include "browser/gui/formmain.h"
+
+#include "browser/core/details.h"
+#include "browser/core/pairing.h"
+#include "browser/core/prompter.h"
+#include "common/ini.h"
+#include "common/textfile.h"
+#include "lyrics/linebreaks.h"
+#include "browser/gui/filelistmodel.h"
+#include "browser/gui/icons.h"
+#include "playback/engine.h"
+#include "songfiles/pathprobe.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTableView>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+
+namespace browser {
+namespace {
+
+QString U(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+QString FileNameOf(const QString& path)
+{
+    return QFileInfo(path).fileName();
+}
+
+// The text box holds "\n" line breaks; files and the rest of the program CR LF.
+QString ToBoxText(const QString& crlf)
+{
+    QString t = crlf;
+    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return t;
+}
+
+} // namespace
+
+bool FormMain::inEditMode() const
+{
+    return chkTextEdit_ && chkTextEdit_->isChecked();
+}
+
+QString FormMain::lyricsText() const
+{
+    QString text = textLyrics_->toPlainText();
+    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return text;
+}
+
+void FormMain::showLyricsButtons(bool lyricsRow)
+{
+    frameLyricsInfo_->setVisible(lyricsRow);
+    frameMpegInfo_->setVisible(!lyricsRow);
+}
+
+bool FormMain::loadLyricsFile(const QString& path)
+{
+    QString text;
+    if (!common::ReadTextFile(path, text))
+        return false;
+    settingText_ = true;
+    textLyrics_->setPlainText(ToBoxText(lyrics::NormalizeLineBreaks(text)));
+    settingText_ = false;
+    return true;
+}
+
+void FormMain::emptyLyricsPane()
+{
+    settingText_ = true;
+    textLyrics_->clear();
+    settingText_ = false;
+    const bool wasEditing = inEditMode();
+    chkTextEdit_->blockSignals(true);
+    chkTextEdit_->setChecked(false);
+    chkTextEdit_->blockSignals(false);
+    if (wasEditing) {
+        // Leaving edit mode without a question: the caller has dealt with the edits.
+        textLyrics_->setReadOnly(true);
+        setFolderTreesEnabled(true);
+        setMainMenusEnabled(true);
+        if (!editByCommand_)
+            ApplyLayout(isMaximized() ? splitXMax_ : splitX_, savedSplitterY_);
+        paintTextTitle(false);
+    }
+    chkTextEdit_->setEnabled(false);
+    comTextAllCopy_->setEnabled(false);
+    comTextSave_->setEnabled(false);
+    comTimeTag_->setEnabled(false);
+    comHosei_->setEnabled(false);
+    lblTextTitle_->clear();
+}
+
+void FormMain::ShowRow(int i, int row)
+{
+    FilePane& p = pane(i);
+    if (suppressSelection_ || p.isEmpty() || row < 0 || row >= p.rowCount())
+        return;
+    SelectRow(i, row);
+    SetActivePane(i);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    setBusy(true);
+    const bool lyricsRow = p.isLyricsMode();
+    showLyricsButtons(lyricsRow);
+    ClearShown(lyricsRow ? 0 : 1);
+    currentFile_ = p.row(row).fullPath();
+    currentKind_ = lyricsRow ? 0 : 1;
+    currentPane_ = i;
+    sbText_->setText(QStringLiteral("[ ") + currentFile_ + QStringLiteral(" ]"));
+
+    if (lyricsRow) {
+        bool ok = true;
+        if (p.row(row).icon == 0 || p.row(row).dimmed)
+            ok = FillLyricsRow(p, row, pane(1 - i), *services_.details, options_.winAmpTime);
+        if (ok)
+            ok = loadLyricsFile(currentFile_);
+        if (!ok) {
+            setBusy(false);
+            emptyLyricsPane();
+            UpdatePaneTitle(i);
+            return;
+        }
+        lblTextTitle_->setText(FileNameOf(currentFile_));
+        chkTextEdit_->setEnabled(true);
+        comTextAllCopy_->setEnabled(true);
+        comTextSave_->setEnabled(false);
+    } else {
+        if (p.row(row).icon == 0 || p.row(row).dimmed)
+            FillSongRow(p, row, pane(1 - i), *services_.details);
+        const FileRow& r = p.row(row);
+        if (!r.cell(Col::Version).isEmpty()) {
+            const QString br = r.cell(Col::Br) == QLatin1String("VBR") ? QStringLiteral("VBR") : r.cell(Col::Br) + QStringLiteral(" kbps");
+            lblMpegInfo_->setText(QStringLiteral("MPEG %1 Layer %2\n%3  %4 kHz\n%5")
+                                      .arg(r.cell(Col::Version), r.cell(Col::Layer), br, r.cell(Col::Sr), r.cell(Col::PlayTime)));
+        }
+        const bool playable = !p.row(row).dimmed;
+        for (QToolButton* b : {comPlayPause_, comStop_, comSelectLyrics_, comImplant_})
+            b->setEnabled(playable);
+    }
+
+    PairRow(p, row, pane(1 - i));
+    for (QAction* a : mnSelectLyricsList_)
+        a->setChecked(false);
+    for (QString& source : lyricSource_)
+        source.clear();
+    chosenSource_ = -1;
+    AutoSelectPartner(i, row);
+    if (!lyricsRow)
+        RebuildLyricSources();
+    UpdatePaneTitle(i);
+    setBusy(false);
+}
+
+void FormMain::ClearShown(int kind)
+{
+    if (kind == 0) {
+        if (comTextSave_->isEnabled() && AskSaveLyrics())
+            SaveLyrics();
+        emptyLyricsPane();
+    } else {
+        if (playback::Engine* engine = services_.engine) {
+            engine->vbmp3_stop();
+            engine->vbmp3_close();
+            PollPlayer();
+        }
+        opened_ = false;
+        timerLyrics_->stop();
+        timerPause_->stop();
+        comPlayPause_->setIcon(ButtonImage(QStringLiteral("Play")));
+        for (QToolButton* b : {comPlayPause_, comStop_, comSelectLyrics_})
+            b->setEnabled(false);
+        comImplant_->setEnabled(false);
+        for (QLabel* l : lblLyrics_)
+            l->clear();
+        lblTime_->setText(QStringLiteral("---"));
+        lblMpegInfo_->clear();
+        scSeek_->setRange(0, 0);
+        scSeek_->setValue(0);
+        for (QAction* a : mnSelectLyricsTimeType_)
+            a->setChecked(false);
+        for (QAction* a : mnSelectLyricsList_)
+            a->setChecked(false);
+    }
+    currentFile_.clear();
+    sbText_->clear();
+}
+
+bool FormMain::AskSaveLyrics()
+{
+    return services_.prompter->message(U("歌詞ファイルを保存しますか？"), MessageIcon::Question, MessageButtons::YesNo)
+           == Answer::Yes;
+}
+
+void FormMain::SaveLyrics()
+{
+    const QString path = currentFile_;
+    if (!songfiles::FileWritable(path)) {
+        services_.prompter->message(U("保存できませんでした。"), MessageIcon::Warning);
+        return;
+    }
+    if (!common::WriteTextFile(path, lyricsText())) {
+        // The edits stay in the pane and still count as unsaved.
+        services_.prompter->message(U("保存できませんでした。"), MessageIcon::Warning);
+        return;
+    }
+    comTextSave_->setEnabled(false);
+}
+
+void FormMain::ToggleEditMode(bool entering)
+{
+    const bool maximized = isMaximized();
+    if (entering) {
+        setFolderTreesEnabled(false);
+        textLyrics_->setReadOnly(false);
+        setMainMenusEnabled(false);
+        comTimeTag_->setEnabled(true);
+        comHosei_->setEnabled(true);
+        if (!editByCommand_) {
+            savedSplitterY_ = maximized ? splitYMax_ : splitY_;
+            ApplyLayout(maximized ? splitXMax_ : splitX_, minTopHeight_);
+        }
+        paintTextTitle(true);
+        textLyrics_->setFocus();
+        return;
+    }
+    if (comTextSave_->isEnabled()) {
+        if (AskSaveLyrics()) {
+            SaveLyrics();
+        } else {
+            loadLyricsFile(currentFile_);
+            comTextSave_->setEnabled(false);
+        }
+    }
+    textLyrics_->setReadOnly(true);
+    setFolderTreesEnabled(true);
+    setMainMenusEnabled(true);
+    comTimeTag_->setEnabled(false);
+    comHosei_->setEnabled(false);
+    if (!editByCommand_)
+        ApplyLayout(maximized ? splitXMax_ : splitX_, savedSplitterY_);
+    paintTextTitle(false);
+    QTableView* list = paneUi_[static_cast<size_t>(activePane_)].list;
+    if (list->isVisibleTo(this))
+        list->setFocus();
+}
+
+void FormMain::paintTextTitle(bool highlight)
+{
+    QPalette pal = lblTextTitle_->palette();
+    pal.setColor(QPalette::Window, QApplication::palette().color(highlight ? QPalette::Highlight : QPalette::Button));
+    pal.setColor(QPalette::WindowText, QApplication::palette().color(highlight ? QPalette::HighlightedText : QPalette::ButtonText));
+    lblTextTitle_->setPalette(pal);
+}
+
+void FormMain::enlargeLowerArea()
+{
+    const bool maximized = isMaximized();
+    savedSplitterY_ = maximized ? splitYMax_ : splitY_;
+    ApplyLayout(maximized ? splitXMax_ : splitX_, minTopHeight_);
+}
+
+void FormMain::onLyricsTextChanged()
+{
+    if (settingText_ || recolouring_ || !inEditMode())
+        return;
+    comTextSave_->setEnabled(true);
+}
+
+void FormMain::onFocusChanged(QWidget*, QWidget* now)
+{
+    if (!inEditMode() || !now || now->window() != this || now == textLyrics_ || textLyrics_->isAncestorOf(now))
+        return;
+    if (now == chkTextEdit_ || now == comTextSave_ || now == comTextAllCopy_ || now == comTimeTag_ || now == comHosei_)
+        return;
+    QTimer::singleShot(0, textLyrics_, [this] {
+        if (inEditMode())
+            textLyrics_->setFocus();
+    });
+}
+
+void FormMain::CopyAllLyrics()
+{
+    if (textLyrics_->toPlainText().isEmpty())
+        return;
+    textLyrics_->selectAll();
+    QClipboard* clipboard = QApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(lyricsText());
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QTextCursor cursor = textLyrics_->textCursor();
+    cursor.clearSelection();
+    textLyrics_->setTextCursor(cursor);
+    textLyrics_->setFocus();
+}
+
+void FormMain::RebuildLyricSources()
+{
+    for (QAction* a : mnSelectLyricsList_)
+        a->setEnabled(true);
+    mnSelectLyricsList_[0]->setEnabled(!lyricSource_[0].isEmpty());
+    const int kind = currentFile_.isEmpty() ? songkind::kNotSong : services_.details->songKind(currentFile_);
+    mnSelectLyricsList_[1]->setEnabled(kind != songkind::kNotSong && (kind & songkind::kLyrics3));
+
+    mnSelectLyricsList_[2]->setEnabled(false);
+    lyricSource_[2].clear();
+    mnSelectLyricsList_[3]->setEnabled(false);
+    lyricSource_[3].clear();
+    if (currentPane_ >= 0) {
+        const FilePane& other = pane(1 - currentPane_);
+        if (other.isLyricsMode() && other.selectedRow() >= 0) {
+            mnSelectLyricsList_[2]->setEnabled(true);
+            lyricSource_[2] = other.row(other.selectedRow()).fullPath();
+        }
+        if (other.isLyricsMode()) {
+            const int same = FindSameStemRow(other, FileNameOf(currentFile_));
+            if (same >= 0) {
+                mnSelectLyricsList_[3]->setEnabled(true);
+                lyricSource_[3] = other.row(same).fullPath();
+            }
+        }
+    }
+
+    chosenSource_ = -1;
+    for (int k = 0; k < 6; ++k)
+        if (mnSelectLyricsList_[static_cast<size_t>(k)]->isChecked())
+            chosenSource_ = k;
+    if (chosenSource_ < 0) {
+        for (int k = 0; k < 6; ++k) {
+            if (mnSelectLyricsList_[static_cast<size_t>(k)]->isEnabled()) {
+                mnSelectLyricsList_[static_cast<size_t>(k)]->setChecked(true);
+                chosenSource_ = k;
+                break;
+            }
+        }
+    }
+
+    QString status = QStringLiteral("[ ") + currentFile_ + QStringLiteral("]");
+    if (chosenSource_ == 4)
+        status += U(" / [ 歌詞なし ]");
+    else if (chosenSource_ == 1)
+        status += U(" / [ 埋め込み歌詞 ]");
+    else if (chosenSource_ >= 0)
+        status += QStringLiteral(" / [ ") + FileNameOf(lyricSource_[static_cast<size_t>(chosenSource_)]) + QStringLiteral(" ]");
+    sbText_->setText(status);
+
+    // The playback time base follows what the chosen lyrics say about themselves.
+    bool winAmp = options_.winAmpTime;
+    const QString chosenFile = chosenSource_ >= 0 ? lyricSource_[static_cast<size_t>(chosenSource_)] : QString();
+    if (!chosenFile.isEmpty() && chosenSource_ != 1) {
+        if (const std::optional<LyricsDetails> d = services_.details->readLyrics(chosenFile, options_.winAmpTime)) {
+            if (d->timeType == 1)
+                winAmp = true;
+            else if (d->timeType == 2)
+                winAmp = false;
+        }
+    }
+    mnSelectLyricsTimeType_[0]->setChecked(winAmp);
+    mnSelectLyricsTimeType_[1]->setChecked(!winAmp);
+}
+
+void FormMain::onChooseLyricSource(int entry)
+{
+    for (int k = 0; k < 6; ++k)
+        mnSelectLyricsList_[static_cast<size_t>(k)]->setChecked(k == entry);
+    if (entry == 5) {
+        FileDialogRequest request;
+        request.title = U("表示する歌詞ファイルを選んでください。");
+        request.filter = U("歌詞ファイル(*.txt;*.kra;*.lrc)|*.txt;*.kra;*.lrc");
+        request.fileName = lyricSource_[5];
+        request.folder = lyricSource_[5].isEmpty() ? QString() : QFileInfo(lyricSource_[5]).absolutePath();
+        request.mustExist = true;
+        const std::optional<QString> path = services_.prompter->openFile(request);
+        if (!path || path->isEmpty())
+            mnSelectLyricsList_[5]->setChecked(false);
+        else
+            lyricSource_[5] = *path;
+    }
+    RebuildLyricSources();
+    if (PollPlayer() == 1)
+        ApplyLyricSource();
+}
+
+void FormMain::onChooseTimeType(int entry)
+{
+    mnSelectLyricsTimeType_[0]->setChecked(entry == 0);
+    mnSelectLyricsTimeType_[1]->setChecked(entry == 1);
+    if (services_.engine)
+        services_.engine->vbmp3_setLyricsTime(entry);
+}
+
+int FormMain::PollPlayer()
+{
+    if (!services_.engine)
+        return 0;
+    int seconds = 0;
+    const int state = services_.engine->vbmp3_getState(&seconds);
+    if (seconds <= scSeek_->maximum())
+        scSeek_->setValue(seconds);
+    return state;
+}
+
+void FormMain::OnEngineNotify(int message, int value)
+{
+    if (!engineAccepting_)
+        return;
+    switch (message) {
+    case 1:
+        lblTime_->setText(QStringLiteral("STOP"));
+        break;
+    case 2:
+        lblTime_->setText(QStringLiteral("%1:%2").arg(value / 60, 2, 10, QLatin1Char('0')).arg(value % 60, 2, 10, QLatin1Char('0')));
+        break;
+    case 3:
+        lblTime_->setText(QStringLiteral("PAUSE"));
+        break;
+    case 4:
+        lblTime_->setText(QStringLiteral("DONE"));
+        break;
+    default:
+        break;
+    }
+}
+
+void FormMain::ApplyLyricSource()
+{
+    RebuildLyricSources();
+    playback::Engine* engine = services_.engine;
+    if (!engine)
+        return;
+    engine->vbmp3_setLyrics3Use(0);
+    engine->vbmp3_clearLyrics();
+    switch (chosenSource_) {
+    case 0:
+    case 2:
+    case 3:
+    case 5:
+        engine->vbmp3_setLyricsFile(lyricSource_[static_cast<size_t>(chosenSource_)]);
+        break;
+    case 1:
+        engine->vbmp3_readLyrics3Data();
+        break;
+    default:
+        break;
+    }
+    engine->vbmp3_setLyricsTime(mnSelectLyricsTimeType_[0]->isChecked() ? 0 : 1);
+}
+
+void FormMain::PrepareRightClickMenu()
+{
+    const FilePane& p = pane(activePane_);
+    const QMimeData* clip = QApplication::clipboard()->mimeData();
+    mnRightClickList_[0]->setEnabled(p.isLyricsMode() && !options_.pluginIni.isEmpty());
+    mnRightClickList_[2]->setEnabled(!p.isLyricsMode() && clip && clip->hasText());
+    mnRightClickList_[3]->setEnabled(false);
+    mnRightClickList_[5]->setEnabled(true);
+}
+
+void FormMain::PopupRightClickMenu(int i, int row, const QPoint& globalPos)
+{
+    ShowRow(i, row);
+    PrepareRightClickMenu();
+    mnRightClick_->exec(globalPos);
+}
+
+void FormMain::RunRightClickEntry(int entry)
+{
+    const int i = activePane_;
+    if (!paneUi_[static_cast<size_t>(i)].frameFile->isVisibleTo(this) || pane(i).isEmpty() || pane(i).selectedRow() < 0)
+        return;
+    if (entry == 0)
+        SetPluginFolder();
+    else if (entry == 2)
+        SaveClipboardAsLyrics();
+}
+
+void FormMain::SetPluginFolder()
+{
+    const FilePane& p = pane(activePane_);
+    const QString folder = WithTrailingSeparator(p.row(p.selectedRow()).cell(Col::Path));
+    if (!songfiles::FileExists(options_.pluginIni)) {
+        services_.prompter->message(U("WinAmpのPlugin.iniをオプションで指定してください。"), MessageIcon::Warning);
+        return;
+    }
+    if (!common::WriteProfileString(options_.pluginIni, u"Pemrick's Lyrics Common", u"LyricsFolder", folder)) {
+        services_.prompter->message(U("処理に失敗しました。"), MessageIcon::Warning);
+        return;
+    }
+    services_.prompter->message(U("WinAmp起動中ならば、WinAmpを再起動してください。"), MessageIcon::Information);
+}
+
+void FormMain::SaveClipboardAsLyrics()
+{
+    const FilePane& p = pane(activePane_);
+    const FileRow& row = p.row(p.selectedRow());
+    const QString text = QApplication::clipboard()->text();
+    FileDialogRequest request;
+    request.title = U("クリップボードから保存");
+    request.folder = WithTrailingSeparator(row.cell(Col::Path));
+    request.defaultExtension = QStringLiteral(".txt");
+    request.filter = U("歌詞ファイル|*.txt;*.lrc;*.kra");
+    request.fileName = ExtensionStem(row.name).isEmpty() ? QString() : QFileInfo(row.name).completeBaseName() + QStringLiteral(".txt");
+    request.confirmOverwrite = true;
+    const std::optional<QString> path = services_.prompter->saveFile(request);
+    if (!path || path->isEmpty())
+        return;
+    // The file is replaced in one step, so a failed write leaves any old file intact.
+    const QString crlf = lyrics::NormalizeLineBreaks(text);
+    common::TextFormat format;
+    if (!common::EncodeText(crlf, format))
+        format = {common::TextEncoding::Utf8, true};
+    if (!common::WriteTextFile(*path, crlf, format)) {
+        services_.prompter->message(U("処理に失敗しました。"), MessageIcon::Warning);
+        return;
+    }
+    services_.prompter->message(*path + U(" に保存しました。"), MessageIcon::Information);
+}
+
+} // namespace browser
