@@ -1,5 +1,7 @@
 #include "browser/gui/qtprompter.h"
 
+#include "common/gui/messagebox.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -21,14 +23,6 @@ QString TitleOrDefault(const QString& title)
     return title.isEmpty() ? QStringLiteral("Melwick Ex") : title;
 }
 
-// Messages are written with CR LF (or CR alone) line breaks; Qt breaks lines at LF.
-QString WithLf(QString text)
-{
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
-
 QMessageBox::Icon ToQtIcon(MessageIcon icon)
 {
     switch (icon) {
@@ -44,31 +38,6 @@ QMessageBox::Icon ToQtIcon(MessageIcon icon)
         break;
     }
     return QMessageBox::NoIcon;
-}
-
-struct ButtonSpec {
-    QMessageBox::StandardButton button;
-    const char* text;
-    Answer answer;
-};
-
-std::vector<ButtonSpec> ButtonsFor(MessageButtons buttons)
-{
-    const ButtonSpec ok{QMessageBox::Ok, "OK", Answer::Ok};
-    const ButtonSpec cancel{QMessageBox::Cancel, "キャンセル", Answer::Cancel};
-    const ButtonSpec yes{QMessageBox::Yes, "はい(&Y)", Answer::Yes};
-    const ButtonSpec no{QMessageBox::No, "いいえ(&N)", Answer::No};
-    switch (buttons) {
-    case MessageButtons::OkCancel:
-        return {ok, cancel};
-    case MessageButtons::YesNo:
-        return {yes, no};
-    case MessageButtons::YesNoCancel:
-        return {yes, no, cancel};
-    case MessageButtons::Ok:
-        break;
-    }
-    return {ok};
 }
 
 // "歌詞ファイル (*.txt *.lrc);;…" → the list QFileDialog takes.
@@ -98,41 +67,42 @@ QWidget* QtPrompter::owner() const
 
 Answer QtPrompter::message(const QString& text, MessageIcon icon, MessageButtons buttons, const QString& title)
 {
-    QMessageBox box(owner());
-    box.setWindowTitle(TitleOrDefault(title));
-    box.setIcon(ToQtIcon(icon));
-    box.setTextFormat(Qt::PlainText);
-    box.setText(WithLf(text));
-
-    const std::vector<ButtonSpec> buttonList = ButtonsFor(buttons);
-    QMessageBox::StandardButtons standard;
-    for (const ButtonSpec& s : buttonList)
-        standard |= s.button;
-    box.setStandardButtons(standard);
-    for (const ButtonSpec& s : buttonList)
-        box.button(s.button)->setText(U(s.text));
-    box.setDefaultButton(buttonList.front().button);
-
-    // Escape (and the window's close button) answer Cancel, else No, else OK.
-    const ButtonSpec* escape = &buttonList.front();
-    for (const ButtonSpec& s : buttonList)
-        if (s.answer == Answer::Cancel || (s.answer == Answer::No && escape->answer != Answer::Cancel))
-            escape = &s;
-    box.setEscapeButton(escape->button);
-
-    box.exec();
-    const QAbstractButton* clicked = box.clickedButton();
-    for (const ButtonSpec& s : buttonList)
-        if (clicked == box.button(s.button))
-            return s.answer;
-    return escape->answer;
+    using common::BoxButton;
+    BoxButton answer;
+    switch (buttons) {
+    case MessageButtons::OkCancel:
+        answer = common::RunMessageBox(owner(), ToQtIcon(icon), TitleOrDefault(title), text, {BoxButton::Ok, BoxButton::Cancel});
+        break;
+    case MessageButtons::YesNo:
+        answer = common::RunMessageBox(owner(), ToQtIcon(icon), TitleOrDefault(title), text, {BoxButton::Yes, BoxButton::No});
+        break;
+    case MessageButtons::YesNoCancel:
+        answer = common::RunMessageBox(owner(), ToQtIcon(icon), TitleOrDefault(title), text,
+                                       {BoxButton::Yes, BoxButton::No, BoxButton::Cancel});
+        break;
+    case MessageButtons::Ok:
+    default:
+        answer = common::RunMessageBox(owner(), ToQtIcon(icon), TitleOrDefault(title), text, {BoxButton::Ok});
+        break;
+    }
+    switch (answer) {
+    case BoxButton::Cancel:
+        return Answer::Cancel;
+    case BoxButton::Yes:
+        return Answer::Yes;
+    case BoxButton::No:
+        return Answer::No;
+    case BoxButton::Ok:
+        break;
+    }
+    return Answer::Ok;
 }
 
 std::optional<QString> QtPrompter::inputText(const QString& prompt, const QString& title, const QString& initial)
 {
     QInputDialog dialog(owner());
     dialog.setWindowTitle(TitleOrDefault(title));
-    dialog.setLabelText(WithLf(prompt));
+    dialog.setLabelText(common::WithLfBreaks(prompt));
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setTextValue(initial);
     dialog.setOkButtonText(QStringLiteral("OK"));

@@ -4,7 +4,7 @@
 #include "browser/core/settingsstore.h"
 #include "browser/gui/controlarray.h"
 #include "browser/gui/formoption.h"
-#include "browser/gui/japaneseui.h"
+#include "common/gui/japaneseui.h"
 #include "testing/testsupport.h"
 
 #include <QApplication>
@@ -504,7 +504,7 @@ TEST_F(FormOptionTest, OnTheFirstRunTheHiddenMainWindowLeavesTheDialogCentredOnT
 TEST_F(FormOptionTest, NoCaptionIsClippedOnAnyPage)
 {
     const QFont before = QApplication::font();
-    ApplyJapaneseUiFont(*qApp);
+    common::ApplyJapaneseUiFont(*qApp);
     options_.pluginIni = pluginIni_;
     options_.taggingBy = U("山田 花子");
     const QString shots = qEnvironmentVariable("MWEX_SCREENSHOT_DIR");

@@ -1,5 +1,6 @@
 #pragma once
-// The installer's look: its icon, its Japanese font, and a label that wraps long paths.
+// The installer's look: its icon and a label that wraps long paths (the Japanese font is
+// common/gui/japaneseui.h).
 
 #include <QIcon>
 #include <QLabel>
@@ -10,14 +11,6 @@ namespace installer {
 
 /// The installer's icon (a setup box), drawn at the usual sizes.
 QIcon SetupIcon();
-
-/// Makes the application font a Japanese one when one is installed ("Noto Sans CJK JP"
-/// first), keeping its size. Returns the family chosen, or "" when none is installed.
-const char* ApplyJapaneseFont(QApplication& app);
-
-/// Loads Qt's own Japanese texts (the folder chooser's views and menus) when they are
-/// installed; returns whether they were.
-bool InstallQtJapaneseTranslation(QApplication& app);
 
 /// Raises and activates a shown window (where the window system lets programs do so).
 void BringToFront(QWidget* window);

@@ -1,5 +1,7 @@
 #include "installer/gui/qtprompter.h"
 
+#include "common/gui/messagebox.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
@@ -31,29 +33,6 @@ QMessageBox::Icon ToQtIcon(Icon icon)
     return QMessageBox::NoIcon;
 }
 
-struct ButtonSpec {
-    QMessageBox::StandardButton button;
-    const char* text;
-    Answer answer;
-};
-
-std::vector<ButtonSpec> ButtonsFor(Buttons buttons)
-{
-    const ButtonSpec ok{QMessageBox::Ok, "OK", Answer::Ok};
-    const ButtonSpec cancel{QMessageBox::Cancel, "キャンセル", Answer::Cancel};
-    const ButtonSpec yes{QMessageBox::Yes, "はい(&Y)", Answer::Yes};
-    const ButtonSpec no{QMessageBox::No, "いいえ(&N)", Answer::No};
-    switch (buttons) {
-    case Buttons::OkCancel:
-        return {ok, cancel};
-    case Buttons::YesNo:
-        return {yes, no};
-    case Buttons::Ok:
-        break;
-    }
-    return {ok};
-}
-
 /// The nearest folder that exists, for the chooser to start in.
 QString ExistingFolder(QString path)
 {
@@ -73,35 +52,32 @@ QString ExistingFolder(QString path)
 
 Answer QtPrompter::ask(const Message& message, QWidget* owner)
 {
-    QMessageBox box(owner);
-    box.setWindowTitle(message.title);
-    box.setIcon(ToQtIcon(message.icon));
-    box.setTextFormat(Qt::PlainText);
-    QString text = message.text;
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    box.setText(text);
-
-    const std::vector<ButtonSpec> list = ButtonsFor(message.buttons);
-    QMessageBox::StandardButtons standard;
-    for (const ButtonSpec& s : list)
-        standard |= s.button;
-    box.setStandardButtons(standard);
-    for (const ButtonSpec& s : list)
-        box.button(s.button)->setText(QString::fromUtf8(s.text));
-    box.setDefaultButton(list.front().button);
-    const ButtonSpec* escape = &list.front();
-    for (const ButtonSpec& s : list)
-        if (s.answer == Answer::Cancel || (s.answer == Answer::No && escape->answer != Answer::Cancel))
-            escape = &s;
-    box.setEscapeButton(escape->button);
-
-    box.exec();
-    const QAbstractButton* clicked = box.clickedButton();
-    for (const ButtonSpec& s : list)
-        if (clicked == box.button(s.button))
-            return s.answer;
-    return escape->answer;
+    using common::BoxButton;
+    const QMessageBox::Icon icon = ToQtIcon(message.icon);
+    BoxButton answer;
+    switch (message.buttons) {
+    case Buttons::OkCancel:
+        answer = common::RunMessageBox(owner, icon, message.title, message.text, {BoxButton::Ok, BoxButton::Cancel});
+        break;
+    case Buttons::YesNo:
+        answer = common::RunMessageBox(owner, icon, message.title, message.text, {BoxButton::Yes, BoxButton::No});
+        break;
+    case Buttons::Ok:
+    default:
+        answer = common::RunMessageBox(owner, icon, message.title, message.text, {BoxButton::Ok});
+        break;
+    }
+    switch (answer) {
+    case BoxButton::Cancel:
+        return Answer::Cancel;
+    case BoxButton::Yes:
+        return Answer::Yes;
+    case BoxButton::No:
+        return Answer::No;
+    case BoxButton::Ok:
+        break;
+    }
+    return Answer::Ok;
 }
 
 void QtPrompter::runModal(QDialog& dialog)

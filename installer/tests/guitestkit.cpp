@@ -1,6 +1,7 @@
 #include "installer/tests/guitestkit.h"
 
 #include "installer/gui/frmmain.h"
+#include "common/gui/japaneseui.h"
 #include "installer/gui/look.h"
 
 #include <QApplication>
@@ -116,7 +117,7 @@ WindowsTest::WindowsTest() : cwd_(QDir::currentPath())
 {
     static bool fontSet = false;
     if (!fontSet) {
-        installer::ApplyJapaneseFont(*qApp);
+        common::ApplyJapaneseUiFont(*qApp);
         fontSet = true;
     }
 }

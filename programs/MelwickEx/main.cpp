@@ -4,7 +4,7 @@
 #include "browser/core/settingsstore.h"
 #include "browser/gui/formmain.h"
 #include "browser/gui/icons.h"
-#include "browser/gui/japaneseui.h"
+#include "common/gui/japaneseui.h"
 #include "browser/gui/qtprompter.h"
 #include "playback/engine.h"
 
@@ -22,8 +22,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(MWEX_VERSION_TEXT));
     QGuiApplication::setDesktopFileName(QStringLiteral("melwickex"));
     QApplication::setWindowIcon(browser::ApplicationIcon());
-    browser::InstallQtJapaneseTranslation(app);
-    browser::ApplyJapaneseUiFont(app);
+    common::InstallQtJapaneseTranslation(app);
+    common::ApplyJapaneseUiFont(app);
 
     QString startFolder;
     const QStringList args = QApplication::arguments();

@@ -4,6 +4,7 @@
 #include "installer/silent.h"
 
 #ifdef MWEX_SETUP_WINDOWS
+#include "common/gui/japaneseui.h"
 #include "installer/gui/look.h"
 #include "installer/gui/setupwindows.h"
 
@@ -74,8 +75,8 @@ int RunWithWindows(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("setup"));
     // The restart question comes after the last window has closed.
     QApplication::setQuitOnLastWindowClosed(false);
-    installer::InstallQtJapaneseTranslation(app);
-    installer::ApplyJapaneseFont(app);
+    common::InstallQtJapaneseTranslation(app);
+    common::ApplyJapaneseUiFont(app);
     QApplication::setWindowIcon(installer::SetupIcon());
 
     QStringList args = QCoreApplication::arguments();

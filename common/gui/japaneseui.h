@@ -3,7 +3,7 @@
 
 class QApplication;
 
-namespace browser {
+namespace common {
 
 /// Loads Qt's own Japanese texts (qtbase_ja: the file dialog's views and menus, the
 /// overwrite question, context menus of text boxes) when they are installed.
@@ -16,4 +16,4 @@ bool InstallQtJapaneseTranslation(QApplication& app);
 /// when none of the known families is installed (the font is left alone then).
 const char* ApplyJapaneseUiFont(QApplication& app);
 
-} // namespace browser
+} // namespace common

@@ -1,4 +1,4 @@
-#include "browser/gui/japaneseui.h"
+#include "common/gui/japaneseui.h"
 
 #include <QApplication>
 #include <QFont>
@@ -6,7 +6,7 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-namespace browser {
+namespace common {
 
 bool InstallQtJapaneseTranslation(QApplication& app)
 {
@@ -34,4 +34,4 @@ const char* ApplyJapaneseUiFont(QApplication&)
     return "";
 }
 
-} // namespace browser
+} // namespace common
