@@ -17,6 +17,8 @@
 //     restart after the windows are gone (Services::rebooter).
 //  6. Session::cleanUpWorkFolders() when the program ends.
 
+#include "common/prompt.h"
+
 #include <QString>
 
 namespace installer {
@@ -52,9 +54,10 @@ enum class Prompt {
     RestartDeclined,
 };
 
-enum class Buttons { Ok, OkCancel, YesNo };
-enum class Icon { None, Information, Warning, Question, Stop };
-enum class Answer { Ok, Cancel, Yes, No };
+// The message-box words both programs share.
+using Buttons = common::MessageButtons;
+using Icon = common::MessageIcon;
+using Answer = common::Answer;
 
 struct Message {
     Prompt prompt;

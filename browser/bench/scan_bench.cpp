@@ -6,8 +6,8 @@
 //
 //   browser_scan_bench [--benchmark_...]     folder: $MWEX_BENCH_DIR or /tmp/mwex-scan-bench
 #include "browser/core/librarydetails.h"
-#include "browser/core/prompter.h"
-#include "browser/core/settingsstore.h"
+#include "testing/browser/scriptedprompter.h"
+#include "testing/browser/memorysettingsstore.h"
 #include "browser/gui/formmain.h"
 
 #include <QAbstractButton>

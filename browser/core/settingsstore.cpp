@@ -82,21 +82,6 @@ void StoreSetting(SettingsStore& store, const QString& section, const QString& k
     store.setText(section, key, QString::number(value, 'g', 15));
 }
 
-bool MemorySettingsStore::contains(const QString& section, const QString& key) const
-{
-    return values_.contains(Id(section, key));
-}
-
-QString MemorySettingsStore::text(const QString& section, const QString& key, const QString& defaultValue) const
-{
-    return values_.value(Id(section, key), defaultValue);
-}
-
-void MemorySettingsStore::setText(const QString& section, const QString& key, const QString& value)
-{
-    values_.insert(Id(section, key), value);
-}
-
 IniSettingsStore::IniSettingsStore()
     : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("MelwickEx"),
                                             QStringLiteral("MelwickEx")))

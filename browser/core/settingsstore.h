@@ -4,9 +4,8 @@
 // Every value is kept as text; the typed helpers convert on the way in and out, and an
 // absent or unreadable value yields the caller's default. The program uses an INI file
 // under the user's configuration folder (application "MelwickEx"); tests use the
-// in-memory store.
+// in-memory store of testing/browser/memorysettingsstore.h.
 
-#include <QHash>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -38,20 +37,6 @@ void StoreSetting(SettingsStore& store, const QString& section, const QString& k
 void StoreSetting(SettingsStore& store, const QString& section, const QString& key, bool value);
 void StoreSetting(SettingsStore& store, const QString& section, const QString& key, int value);
 void StoreSetting(SettingsStore& store, const QString& section, const QString& key, double value);
-
-/// Settings kept in memory (tests, and runs that must not touch the user's settings).
-class MemorySettingsStore : public SettingsStore {
-public:
-    bool contains(const QString& section, const QString& key) const override;
-    QString text(const QString& section, const QString& key, const QString& defaultValue) const override;
-    void setText(const QString& section, const QString& key, const QString& value) override;
-    /// Every entry as "section/key" → text, for comparing whole stores in tests.
-    const QHash<QString, QString>& entries() const { return values_; }
-    void clear() { values_.clear(); }
-
-private:
-    QHash<QString, QString> values_;
-};
 
 /// Settings in an INI file (QSettings, IniFormat). The default location is the user's
 /// configuration folder, organisation and application "MelwickEx".

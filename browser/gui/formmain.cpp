@@ -8,6 +8,8 @@
 #include "browser/gui/filelistmodel.h"
 #include "browser/gui/formoption.h"
 #include "browser/gui/icons.h"
+#include "browser/gui/lyrics/lyricsourcechooser.h"
+#include "browser/gui/player/playerstrip.h"
 #include "browser/gui/titlelabel.h"
 
 #include <QAction>
@@ -73,13 +75,6 @@ const ToolbarButton kToolbar[] = {
     {"Help", "ヘルプ", false},
 };
 
-// Commands that this window carries out itself; the others are shown but disabled.
-bool CommandImplemented(const QString& key)
-{
-    static const QStringList keys = {"ReSearch", "AutoLoad", "AutoSelect", "Help", "RefreshChecked"};
-    return keys.contains(key);
-}
-
 QString U(const char* utf8)
 {
     return QString::fromUtf8(utf8);
@@ -113,22 +108,26 @@ FormMain::FormMain(FormMainServices services, QWidget* parent)
     panes_[1] = std::make_unique<FilePane>(1, this);
     panes_[0]->mode = PaneMode::Lyrics;
     panes_[1]->mode = PaneMode::Song;
+    bench_.settings = services_.settings;
+    bench_.prompter = services_.prompter;
+    bench_.details = services_.details;
+    bench_.engine = EngineLink(services_.engine);
+    bench_.options = &options_;
+    bench_.commands = &commands_;
+    bench_.panes = {panes_[0].get(), panes_[1].get()};
+    bench_.activePane = [this] { return activePane_; };
 
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setSingleShot(true);
     timer1_->setInterval(100);
     connect(timer1_, &QTimer::timeout, this, &FormMain::PressTimerFired);
-    timerLyrics_ = new QTimer(this);
-    timerLyrics_->setObjectName(QStringLiteral("TimerLyrics"));
-    timerLyrics_->setInterval(50);
-    timerPause_ = new QTimer(this);
-    timerPause_->setObjectName(QStringLiteral("TimerPause"));
-    timerPause_->setInterval(500);
     timerDrop_ = new QTimer(this);
     timerDrop_->setObjectName(QStringLiteral("TimerDrop"));
     timerDrop_->setSingleShot(true);
 
+    registerWindowCommands();
+    registerPaneCommands();
     buildActions();
     buildPopupMenus();
     buildMenus();
@@ -179,6 +178,7 @@ FormMain::FormMain(FormMainServices services, QWidget* parent)
         textLyrics_->setFocus();
     });
     connect(comTextAllCopy_, &QToolButton::clicked, this, &FormMain::CopyAllLyrics);
+    connectLowerAreas();
     connect(qApp, &QApplication::focusChanged, this, &FormMain::onFocusChanged);
     qApp->installEventFilter(this);
 
@@ -212,11 +212,11 @@ void FormMain::buildActions()
         QAction* a = makeAction(key, key);
         a->setData(U(b.tip));
         a->setCheckable(b.toggle);
-        a->setEnabled(CommandImplemented(key));
+        a->setEnabled(commands_.contains(key));
         connect(a, &QAction::triggered, this, [this, key] { RunCommand(key); });
-        commands_.insert(key, a);
+        toolbarActions_.insert(key, a);
     }
-    commands_.value(QStringLiteral("AutoLoad"))->setChecked(true);
+    toolbarActions_.value(QStringLiteral("AutoLoad"))->setChecked(true);
 }
 
 void FormMain::buildPopupMenus()
@@ -262,28 +262,6 @@ void FormMain::buildPopupMenus()
         if (!a->isSeparator())
             a->setEnabled(false);
 
-    // Lyric sources of the shown song, and the time base they are played in.
-    mnSelectLyrics_ = new QMenu(this);
-    mnSelectLyrics_->setObjectName(QStringLiteral("mnSelectLyrics"));
-    const char* sources[] = {"D&&Dされた歌詞ファイル", "埋め込み歌詞", "反対側の選択ファイル", "反対側の同名ファイル", "なし",
-                             "その他のファイル"};
-    for (int i = 0; i < 6; ++i) {
-        QAction* a = makeAction(QStringLiteral("mnSelectLyricsList%1").arg(i), U(sources[i]), mnSelectLyrics_);
-        a->setCheckable(true);
-        connect(a, &QAction::triggered, this, [this, i] { onChooseLyricSource(i); });
-        mnSelectLyrics_->addAction(a);
-        mnSelectLyricsList_[static_cast<size_t>(i)] = a;
-    }
-    mnSelectLyrics_->addSeparator();
-    const char* timeTypes[] = {"WinAmp時間", "標準時間"};
-    for (int i = 0; i < 2; ++i) {
-        QAction* a = makeAction(QStringLiteral("mnSelectLyricsTimeType%1").arg(i), U(timeTypes[i]), mnSelectLyrics_);
-        a->setCheckable(true);
-        connect(a, &QAction::triggered, this, [this, i] { onChooseTimeType(i); });
-        mnSelectLyrics_->addAction(a);
-        mnSelectLyricsTimeType_[static_cast<size_t>(i)] = a;
-    }
-
     // Right click on a row.
     mnRightClick_ = new QMenu(this);
     mnRightClick_->setObjectName(QStringLiteral("mnRightClick"));
@@ -313,20 +291,6 @@ void FormMain::buildPopupMenus()
         mnDropFile_->addAction(a);
     }
 
-    // Embedded lyrics of the shown song.
-    mnImplant_ = new QMenu(this);
-    mnImplant_->setObjectName(QStringLiteral("mnImplant"));
-    const char* implant[] = {"歌詞の埋め込み", "歌詞のコピー", "歌詞の保存", "歌詞の削除"};
-    for (int i = 0; i < 4; ++i) {
-        QAction* a = makeAction(QStringLiteral("mnImplantMenu%1").arg(i), U(implant[i]), mnImplant_);
-        a->setEnabled(false);
-        mnImplant_->addAction(a);
-    }
-    mnImplant_->addSeparator();
-    QAction* implantOption = makeAction(QStringLiteral("mnImplantOption"), U("オプション"), mnImplant_);
-    connect(implantOption, &QAction::triggered, this, [this] { OpenOptions(2); });
-    mnImplant_->addAction(implantOption);
-
     // Correction and time-tag commands of the shown lyrics.
     mnHosei_ = new QMenu(this);
     mnHosei_->setObjectName(QStringLiteral("mnHosei"));
@@ -343,7 +307,7 @@ void FormMain::buildMenus()
     mnFile_->setObjectName(QStringLiteral("mnFile"));
     auto addCommand = [this](QMenu* menu, const QString& name, const char* caption, const QString& key) {
         QAction* a = makeAction(name, U(caption), menu);
-        a->setEnabled(CommandImplemented(key));
+        a->setEnabled(commands_.contains(key));
         a->setData(key);
         connect(a, &QAction::triggered, this, [this, key] { RunCommand(key); });
         menu->addAction(a);
@@ -432,7 +396,7 @@ void FormMain::buildToolBar()
             tb->addSeparator();
             continue;
         }
-        QAction* a = commands_.value(QString::fromLatin1(b.key));
+        QAction* a = toolbarActions_.value(QString::fromLatin1(b.key));
         tb->addAction(a);
         if (QWidget* w = tb->widgetForAction(a)) {
             w->setObjectName(QStringLiteral("TB_") + a->objectName());
@@ -607,42 +571,13 @@ QWidget* FormMain::buildLowerArea()
     lower->addWidget(frameLyricsInfo_);
 
     // The shown song: the choice of its lyrics, its embedded lyrics, its stream facts.
-    frameMpegInfo_ = new QWidget(frameLower_);
-    frameMpegInfo_->setObjectName(QStringLiteral("FrameMpegInfo"));
-    auto* mi = new QGridLayout(frameMpegInfo_);
-    mi->setContentsMargins(0, 0, 0, 0);
-    mi->setSpacing(2);
-    comSelectLyrics_ = MakeButton(QStringLiteral("ComSelectLyrics"), U("歌詞選択"), frameMpegInfo_);
-    comSelectLyrics_->setPopupMode(QToolButton::InstantPopup);
-    comImplant_ = MakeButton(QStringLiteral("ComImplant"), U("埋め込み"), frameMpegInfo_);
-    comImplant_->setMenu(mnImplant_);
-    comImplant_->setPopupMode(QToolButton::InstantPopup);
-    lblMpegInfo_ = new QLabel(frameMpegInfo_);
-    lblMpegInfo_->setObjectName(QStringLiteral("lblMpegInfo"));
-    lblMpegInfo_->setTextFormat(Qt::PlainText);
-    lblMpegInfo_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    lblMpegInfo_->setFrameShape(QFrame::StyledPanel);
-    lblMpegInfo_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    mi->addWidget(comSelectLyrics_, 0, 0);
-    mi->addWidget(comImplant_, 0, 1);
-    mi->addWidget(lblMpegInfo_, 1, 0, 2, 2);
-    mi->setRowStretch(2, 1);
-    for (QToolButton* b : {comSelectLyrics_, comImplant_})
-        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    connect(comSelectLyrics_, &QToolButton::clicked, this, [this] {
-        if (PollPlayer() == 0)
-            RebuildLyricSources();
-        mnSelectLyrics_->exec(comSelectLyrics_->mapToGlobal(QPoint(0, comSelectLyrics_->height())));
-        if (PollPlayer() == 0)
-            comPlayPause_->setFocus();
-        else
-            comStop_->setFocus();
-    });
-    lower->addWidget(frameMpegInfo_);
-    frameMpegInfo_->hide();
-    const int infoWidth = qMax(frameLyricsInfo_->sizeHint().width(), frameMpegInfo_->sizeHint().width());
+    sources_ = new LyricSourceChooser(bench_, frameLower_);
+    sources_->pollPlayer = [this] { return PollPlayer(); };
+    lower->addWidget(sources_);
+    sources_->hide();
+    const int infoWidth = qMax(frameLyricsInfo_->sizeHint().width(), sources_->sizeHint().width());
     frameLyricsInfo_->setFixedWidth(infoWidth);
-    frameMpegInfo_->setFixedWidth(infoWidth);
+    sources_->setFixedWidth(infoWidth);
 
     // The lyrics pane.
     frameLyrics_ = new QWidget(frameLower_);
@@ -666,73 +601,16 @@ QWidget* FormMain::buildLowerArea()
     ly->addWidget(textLyrics_, 1);
     lower->addWidget(frameLyrics_, 3);
 
-    // The player strip: transport, position, and the song's lyric lines with the
-    // karaoke highlight.
-    framePlayer_ = new QFrame(frameLower_);
-    framePlayer_->setObjectName(QStringLiteral("FramePlayer"));
-    auto* pl = new QVBoxLayout(framePlayer_);
-    pl->setContentsMargins(0, 0, 0, 0);
-    pl->setSpacing(2);
-    auto* transport = new QHBoxLayout;
-    transport->setSpacing(2);
-    comPlayPause_ = MakeButton(QStringLiteral("ComPlayPause"), U("再生"), framePlayer_);
-    comPlayPause_->setIcon(ButtonImage(QStringLiteral("Play")));
-    comPlayPause_->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    comStop_ = MakeButton(QStringLiteral("ComStop"), U("停止"), framePlayer_);
-    comStop_->setIcon(ButtonImage(QStringLiteral("Stop")));
-    comStop_->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    scSeek_ = new QScrollBar(Qt::Horizontal, framePlayer_);
-    scSeek_->setObjectName(QStringLiteral("scSeek"));
-    scSeek_->setRange(0, 0);
-    lblTime_ = new QLabel(QStringLiteral("---"), framePlayer_);
-    lblTime_->setObjectName(QStringLiteral("lblTime"));
-    lblTime_->setAlignment(Qt::AlignCenter);
-    lblTime_->setFrameShape(QFrame::StyledPanel);
-    lblTime_->setMinimumWidth(lblTime_->fontMetrics().horizontalAdvance(QStringLiteral("PAUSE00")));
-    transport->addWidget(comPlayPause_);
-    transport->addWidget(comStop_);
-    transport->addWidget(scSeek_, 1);
-    transport->addWidget(lblTime_);
-    pl->addLayout(transport);
-    auto* lines = new QFrame(framePlayer_);
-    lines->setObjectName(QStringLiteral("FrameLyricLines"));
-    lines->setAutoFillBackground(true);
-    lines->setBackgroundRole(QPalette::Base);
-    lines->setFrameShape(QFrame::StyledPanel);
-    auto* ll = new QVBoxLayout(lines);
-    ll->setContentsMargins(4, 1, 4, 1);
-    ll->setSpacing(0);
-    for (int k = 0; k < 7; ++k) {
-        auto* l = new QLabel(lines);
-        l->setObjectName(QStringLiteral("lblLyrics%1").arg(k));
-        l->setTextFormat(Qt::PlainText);
-        l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-        lblLyrics_[static_cast<size_t>(k)] = l;
-        if (k <= 4)
-            ll->addWidget(l);
-    }
-    // Element 5 is the sung part of the current line (element 2) drawn over it;
-    // element 6 is not shown.
-    lblLyrics_[5]->setParent(lblLyrics_[2]);
-    lblLyrics_[5]->setForegroundRole(QPalette::Highlight);
-    lblLyrics_[5]->move(0, 0);
-    lblLyrics_[5]->resize(0, lblLyrics_[2]->sizeHint().height());
-    lblLyrics_[6]->hide();
-    ll->addStretch(1);
-    pl->addWidget(lines, 1);
-    for (const char* name : {"lbWork1", "lbWork2"}) {
-        auto* w = new QLabel(framePlayer_);
-        w->setObjectName(QString::fromLatin1(name));
-        w->hide();
-    }
-    lower->addWidget(framePlayer_, 2);
+    // The player strip: transport, position, and the song's lyric lines.
+    player_ = new PlayerStrip(bench_.engine, frameLower_);
+    lower->addWidget(player_, 2);
     return frameLower_;
 }
 
 void FormMain::ApplyToolTips()
 {
     const bool on = mnOptionToolTip_->isChecked();
-    for (QAction* a : std::as_const(commands_))
+    for (QAction* a : std::as_const(toolbarActions_))
         a->setToolTip(on ? a->data().toString() : QString());
     for (int i = 0; i < 2; ++i) {
         const PaneUi& ui = paneUi_[static_cast<size_t>(i)];
@@ -744,10 +622,11 @@ void FormMain::ApplyToolTips()
         ui.modeButtons[0]->setToolTip(on ? U("歌詞モード") : QString());
         ui.modeButtons[1]->setToolTip(on ? U("曲モード") : QString());
     }
+    sources_->showToolTips(on);
+    player_->showToolTips(on);
     const std::pair<QWidget*, const char*> tips[] = {
-        {comSelectLyrics_, "歌詞の選択 … "}, {comImplant_, "埋め込み歌詞 … "}, {comPlayPause_, "再生・一時停止"},
-        {comStop_, "停止"},                  {chkTextEdit_, "編集開始・終了"},  {comTextSave_, "上書保存"},
-        {comTextAllCopy_, "全文コピー"},     {comTimeTag_, "タイムタグ … "},    {comHosei_, "補正 … "},
+        {chkTextEdit_, "編集開始・終了"}, {comTextSave_, "上書保存"},     {comTextAllCopy_, "全文コピー"},
+        {comTimeTag_, "タイムタグ … "},   {comHosei_, "補正 … "},
     };
     for (const auto& [widget, tip] : tips)
         widget->setToolTip(on ? U(tip) : QString());
@@ -755,23 +634,18 @@ void FormMain::ApplyToolTips()
 
 void FormMain::PrepareFileMenu()
 {
-    const PaneUi& ui = paneUi_[static_cast<size_t>(activePane_)];
-    const bool hasRows = ui.frameFile->isVisible() && !pane(activePane_).isEmpty();
-    const bool reSearch = !pane(activePane_).fromDataFile && ui.frameFile->isVisible();
-    for (QAction* a : mnFile_->findChildren<QAction*>()) {
-        if (a->data().toString() == QLatin1String("ReSearch"))
-            a->setEnabled(reSearch && CommandImplemented(QStringLiteral("ReSearch")));
-        else if (!a->data().toString().isEmpty())
-            a->setEnabled(hasRows && CommandImplemented(a->data().toString()));
-    }
+    // Each entry asks the registry: its key must be registered and its rule allow it.
+    for (QAction* a : mnFile_->findChildren<QAction*>())
+        if (!a->data().toString().isEmpty())
+            a->setEnabled(commands_.isEnabled(a->data().toString()));
 }
 
 void FormMain::PrepareEditMenu()
 {
-    const bool hasRows = paneUi_[static_cast<size_t>(activePane_)].frameFile->isVisibleTo(this) && !pane(activePane_).isEmpty();
     for (QAction* a : mnEdit_->findChildren<QAction*>())
         if (!a->data().toString().isEmpty())
-            a->setEnabled(hasRows && CommandImplemented(a->data().toString()));
+            a->setEnabled(commands_.isEnabled(a->data().toString()));
+    const bool hasRows = activePaneHasRows();
     if (QMenu* check = mnEdit_->findChild<QMenu*>(QStringLiteral("mnEditCheck")))
         check->menuAction()->setEnabled(hasRows);
 }
@@ -796,7 +670,7 @@ int FormMain::pressInterval() const
 void FormMain::setDeleteImage(bool dustBox)
 {
     dustBox_ = dustBox;
-    QAction* del = commands_.value(QStringLiteral("Delete"));
+    QAction* del = toolbarActions_.value(QStringLiteral("Delete"));
     const QString image = dustBox ? QStringLiteral("Delete1") : QStringLiteral("Delete2");
     del->setProperty("image", image);
     del->setIcon(ButtonImage(image));
@@ -806,23 +680,23 @@ void FormMain::setDeleteImage(bool dustBox)
 
 bool FormMain::autoLoad() const
 {
-    return commands_.value(QStringLiteral("AutoLoad"))->isChecked();
+    return toolbarActions_.value(QStringLiteral("AutoLoad"))->isChecked();
 }
 
 bool FormMain::autoSelect() const
 {
-    return commands_.value(QStringLiteral("AutoSelect"))->isChecked();
+    return toolbarActions_.value(QStringLiteral("AutoSelect"))->isChecked();
 }
 
 void FormMain::setAutoLoad(bool on)
 {
-    commands_.value(QStringLiteral("AutoLoad"))->setChecked(on);
+    toolbarActions_.value(QStringLiteral("AutoLoad"))->setChecked(on);
     mnOptionAutoLoad_->setChecked(on);
 }
 
 void FormMain::setAutoSelect(bool on)
 {
-    commands_.value(QStringLiteral("AutoSelect"))->setChecked(on);
+    toolbarActions_.value(QStringLiteral("AutoSelect"))->setChecked(on);
     mnOptionAutoSelect_->setChecked(on);
 }
 
@@ -838,22 +712,67 @@ void FormMain::setMainMenusEnabled(bool enabled)
         m->menuAction()->setEnabled(enabled);
 }
 
+void FormMain::connectLowerAreas()
+{
+    connect(sources_, &LyricSourceChooser::statusText, sbText_, &QLabel::setText);
+    connect(sources_, &LyricSourceChooser::optionsRequested, this, [this](int tab) { OpenOptions(tab); });
+    connect(sources_, &LyricSourceChooser::menuClosed, this, [this](playback::TransportState state) {
+        if (state == playback::TransportState::Stopped)
+            player_->playPauseButton()->setFocus();
+        else
+            player_->stopButton()->setFocus();
+    });
+}
+
+playback::TransportState FormMain::PollPlayer()
+{
+    return player_->poll();
+}
+
+void FormMain::OnEngineNotify(playback::Notification notification, int value)
+{
+    player_->notify(notification, value);
+}
+
+bool FormMain::acceptsEngineNotifications() const
+{
+    return player_->accepting();
+}
+
+const LyricSourceChoice& FormMain::lyricSources() const
+{
+    return sources_->choice();
+}
+
+void FormMain::setDroppedLyrics(const QString& path)
+{
+    sources_->setDroppedLyrics(path);
+}
+
+void FormMain::RebuildLyricSources()
+{
+    sources_->rebuild();
+}
+
+void FormMain::ApplyLyricSource()
+{
+    sources_->applyToEngine();
+}
+
 void FormMain::RunCommand(const QString& key)
 {
-    QAction* a = commands_.value(key);
+    QAction* a = toolbarActions_.value(key);
     if (a && !a->isEnabled())
         return;
-    if (key == QLatin1String("AutoLoad")) {
-        mnOptionAutoLoad_->setChecked(autoLoad());
-    } else if (key == QLatin1String("AutoSelect")) {
-        mnOptionAutoSelect_->setChecked(autoSelect());
-    } else if (key == QLatin1String("ReSearch")) {
-        ReSearch();
-    } else if (key == QLatin1String("Help")) {
-        ShowHelp();
-    } else if (key == QLatin1String("RefreshChecked")) {
-        RefreshCheckedRows();
-    }
+    commands_.run(key);
+}
+
+void FormMain::registerWindowCommands()
+{
+    // The toolbar's toggles: the option menu's check marks follow them.
+    commands_.add(QStringLiteral("AutoLoad"), [this] { mnOptionAutoLoad_->setChecked(autoLoad()); });
+    commands_.add(QStringLiteral("AutoSelect"), [this] { mnOptionAutoSelect_->setChecked(autoSelect()); });
+    commands_.add(QStringLiteral("Help"), [this] { ShowHelp(); });
 }
 
 void FormMain::MoveSelectedRow(int paneIndex, int step)

@@ -13,9 +13,13 @@
 // ("ReSearch"); their buttons are named "TB_" + key.
 
 #include "browser/core/columns.h"
+#include "browser/core/commandregistry.h"
 #include "browser/core/drives.h"
 #include "browser/core/filepane.h"
+#include "browser/core/lyricsources.h"
 #include "browser/core/options.h"
+#include "browser/gui/workbench.h"
+#include "playback/transport.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -53,6 +57,8 @@ class Prompter;
 class SettingsStore;
 
 class FormMain;
+class LyricSourceChooser;
+class PlayerStrip;
 
 /// What the window needs from outside: the settings store, the prompter for every
 /// message and dialog, the reader of row details, and a few program-level hooks.
@@ -85,9 +91,9 @@ public:
     bool StartMainWindow();
     bool isLoading() const { return loading_; }
     /// Engine notifications are honoured only between start-up and the first step of exit.
-    bool acceptsEngineNotifications() const { return engineAccepting_; }
-    /// The engine's notification procedure: 1 stopped, 2 position (s), 3 paused, 4 done.
-    void OnEngineNotify(int message, int value);
+    bool acceptsEngineNotifications() const;
+    /// The engine's notifications, shown by the player strip.
+    void OnEngineNotify(playback::Notification notification, int value);
     bool hasStarted() const { return started_; }
 
     // Settings held by the window.
@@ -128,6 +134,8 @@ public:
 
     /// The toolbar's click handler; menu entries and keys call it with their key.
     void RunCommand(const QString& key);
+    /// The commands of every area, by key; menus and the toolbar ask it.
+    const CommandRegistry& commands() const { return commands_; }
     bool autoLoad() const;
     bool autoSelect() const;
 
@@ -139,14 +147,16 @@ public:
     void CopyAllLyrics();
     void RebuildLyricSources();
     void ApplyLyricSource();
+    /// The lyric-source choice of the shown song.
+    const LyricSourceChoice& lyricSources() const;
     /// The shown text with CR LF line breaks.
     QString lyricsText() const;
     QString currentFile() const { return currentFile_; }
     int currentPane() const { return currentPane_; }
     int currentKind() const { return currentKind_; }
     bool inEditMode() const;
-    int chosenSource() const { return chosenSource_; }
-    QString lyricSource(int entry) const { return lyricSource_[static_cast<size_t>(entry)]; }
+    int chosenSource() const { return lyricSources().chosenIndex(); }
+    QString lyricSource(int entry) const { return lyricSources().path(static_cast<LyricSource>(entry)); }
     /// A bulk time-tag command holds edit mode: entering and leaving it then keep the
     /// splitter where it is.
     void setEditByCommand(bool on) { editByCommand_ = on; }
@@ -156,7 +166,7 @@ public:
     int okuriMaxmSec() const { return okuriMaxmSec_; }
     void setOkuriMaxmSec(int ms) { okuriMaxmSec_ = ms; }
     /// Entry 0 of the lyric sources: the lyrics file last dropped onto the shown song.
-    void setDroppedLyrics(const QString& path) { lyricSource_[0] = path; }
+    void setDroppedLyrics(const QString& path);
     /// Runs an entry of the row right-click menu on the active pane's selected row.
     void RunRightClickEntry(int entry);
     /// Pops up the row right-click menu for a row (shows the row first).
@@ -210,6 +220,10 @@ private:
     };
 
     // Construction (formmain.cpp).
+    void connectLowerAreas();
+    void registerWindowCommands();
+    void registerPaneCommands();
+    bool activePaneHasRows() const;
     void buildActions();
     void buildMenus();
     void buildToolBar();
@@ -271,11 +285,8 @@ private:
     // Lyrics pane (formmain_lyrics.cpp).
     void ToggleEditMode(bool entering);
     void onLyricsTextChanged();
-    void onChooseLyricSource(int entry);
-    void onChooseTimeType(int entry);
-    /// Asks the engine for its state and position and shows the position; returns the
-    /// state (0 stopped, 1 playing, 2 paused).
-    int PollPlayer();
+    /// Asks the engine for its state and position and shows the position.
+    playback::TransportState PollPlayer();
     void showLyricsButtons(bool lyricsRow);
     void emptyLyricsPane();
     bool loadLyricsFile(const QString& path);
@@ -303,16 +314,12 @@ private:
     int splitX_ = 0, splitY_ = 0, splitXMax_ = 0, splitYMax_ = 0;
     int savedSplitterY_ = 0;
     bool placed_ = false;
-    bool engineAccepting_ = false;
-    bool opened_ = false; // the shown song is open in the engine
     int okuriMaxmSec_ = 500;
 
     // Lyrics pane state.
     QString currentFile_;
     int currentPane_ = -1;
     int currentKind_ = 0;
-    std::array<QString, 6> lyricSource_;
-    int chosenSource_ = -1;
     bool editByCommand_ = false;
     bool recolouring_ = false;
     bool suppressSelection_ = false;
@@ -327,14 +334,17 @@ private:
     bool doubleClicked_ = false;
     bool handlingPress_ = false;
 
+    // Areas.
+    Workbench bench_;
+    PlayerStrip* player_ = nullptr;
+    LyricSourceChooser* sources_ = nullptr;
+
     // Widgets.
     QSplitter* splitterMain_ = nullptr;  // vertical: panes above, lower area below
     QSplitter* splitterPanes_ = nullptr; // horizontal: left pane, right pane
     QWidget* frameLower_ = nullptr;
     QWidget* frameLyricsInfo_ = nullptr;
-    QWidget* frameMpegInfo_ = nullptr;
     QWidget* frameLyrics_ = nullptr;
-    QWidget* framePlayer_ = nullptr;
     QLabel* lblTextTitle_ = nullptr;
     QTextEdit* textLyrics_ = nullptr;
     QCheckBox* chkTextEdit_ = nullptr;
@@ -342,22 +352,13 @@ private:
     QToolButton* comTextAllCopy_ = nullptr;
     QToolButton* comTimeTag_ = nullptr;
     QToolButton* comHosei_ = nullptr;
-    QToolButton* comPlayPause_ = nullptr;
-    QToolButton* comStop_ = nullptr;
-    QToolButton* comSelectLyrics_ = nullptr;
-    QToolButton* comImplant_ = nullptr;
-    QScrollBar* scSeek_ = nullptr;
-    QLabel* lblTime_ = nullptr;
-    QLabel* lblMpegInfo_ = nullptr;
-    std::array<QLabel*, 7> lblLyrics_{};
     QLabel* sbText_ = nullptr;
     QTimer* timer1_ = nullptr;
-    QTimer* timerLyrics_ = nullptr;
-    QTimer* timerPause_ = nullptr;
     QTimer* timerDrop_ = nullptr;
 
     // Menus and actions.
-    QHash<QString, QAction*> commands_; // toolbar actions by key
+    CommandRegistry commands_;
+    QHash<QString, QAction*> toolbarActions_; // toolbar actions by key
     QMenu* mnFile_ = nullptr;
     QMenu* mnEdit_ = nullptr;
     QMenu* mnOption_ = nullptr;
@@ -370,13 +371,9 @@ private:
     QMenu* mnQuick_ = nullptr;
     QList<QAction*> quickList_; // entries 1 … n of the quick-access menu
     QAction* quickSep_ = nullptr;
-    QMenu* mnSelectLyrics_ = nullptr;
-    std::array<QAction*, 6> mnSelectLyricsList_{};
-    std::array<QAction*, 2> mnSelectLyricsTimeType_{};
     QMenu* mnRightClick_ = nullptr;
     std::array<QAction*, 6> mnRightClickList_{};
     QMenu* mnDropFile_ = nullptr;
-    QMenu* mnImplant_ = nullptr;
     QMenu* mnHosei_ = nullptr;
     QMenu* mnTimeTag_ = nullptr;
     QToolButton* deleteButton_ = nullptr;

@@ -1,6 +1,8 @@
 // FormMain: the lyrics pane — showing a row, edit mode, saving and copying, the lyric
 // sources of a shown song, and the row right-click menu.
 #include "browser/gui/formmain.h"
+#include "browser/gui/lyrics/lyricsourcechooser.h"
+#include "browser/gui/player/playerstrip.h"
 
 #include "browser/core/details.h"
 #include "browser/core/pairing.h"
@@ -10,7 +12,6 @@
 #include "lyrics/linebreaks.h"
 #include "browser/gui/filelistmodel.h"
 #include "browser/gui/icons.h"
-#include "playback/engine.h"
 #include "songfiles/pathprobe.h"
 
 #include <QAction>
@@ -67,7 +68,7 @@ QString FormMain::lyricsText() const
 void FormMain::showLyricsButtons(bool lyricsRow)
 {
     frameLyricsInfo_->setVisible(lyricsRow);
-    frameMpegInfo_->setVisible(!lyricsRow);
+    sources_->setVisible(!lyricsRow);
 }
 
 bool FormMain::loadLyricsFile(const QString& path)
@@ -122,6 +123,7 @@ void FormMain::ShowRow(int i, int row)
     currentFile_ = p.row(row).fullPath();
     currentKind_ = lyricsRow ? 0 : 1;
     currentPane_ = i;
+    sources_->setShownFile(i, currentFile_);
     sbText_->setText(QStringLiteral("[ ") + currentFile_ + QStringLiteral(" ]"));
 
     if (lyricsRow) {
@@ -143,26 +145,15 @@ void FormMain::ShowRow(int i, int row)
     } else {
         if (p.row(row).icon == 0 || p.row(row).dimmed)
             FillSongRow(p, row, pane(1 - i), *services_.details);
-        const FileRow& r = p.row(row);
-        if (!r.cell(Col::Version).isEmpty()) {
-            const QString br = r.cell(Col::Br) == QLatin1String("VBR") ? QStringLiteral("VBR") : r.cell(Col::Br) + QStringLiteral(" kbps");
-            lblMpegInfo_->setText(QStringLiteral("MPEG %1 Layer %2\n%3  %4 kHz\n%5")
-                                      .arg(r.cell(Col::Version), r.cell(Col::Layer), br, r.cell(Col::Sr), r.cell(Col::PlayTime)));
-        }
-        const bool playable = !p.row(row).dimmed;
-        for (QToolButton* b : {comPlayPause_, comStop_, comSelectLyrics_, comImplant_})
-            b->setEnabled(playable);
+        sources_->showSong(p.row(row));
+        player_->setPlayable(!p.row(row).dimmed);
     }
 
     PairRow(p, row, pane(1 - i));
-    for (QAction* a : mnSelectLyricsList_)
-        a->setChecked(false);
-    for (QString& source : lyricSource_)
-        source.clear();
-    chosenSource_ = -1;
+    sources_->forgetSources();
     AutoSelectPartner(i, row);
     if (!lyricsRow)
-        RebuildLyricSources();
+        sources_->rebuild();
     UpdatePaneTitle(i);
     setBusy(false);
 }
@@ -174,30 +165,11 @@ void FormMain::ClearShown(int kind)
             SaveLyrics();
         emptyLyricsPane();
     } else {
-        if (playback::Engine* engine = services_.engine) {
-            engine->vbmp3_stop();
-            engine->vbmp3_close();
-            PollPlayer();
-        }
-        opened_ = false;
-        timerLyrics_->stop();
-        timerPause_->stop();
-        comPlayPause_->setIcon(ButtonImage(QStringLiteral("Play")));
-        for (QToolButton* b : {comPlayPause_, comStop_, comSelectLyrics_})
-            b->setEnabled(false);
-        comImplant_->setEnabled(false);
-        for (QLabel* l : lblLyrics_)
-            l->clear();
-        lblTime_->setText(QStringLiteral("---"));
-        lblMpegInfo_->clear();
-        scSeek_->setRange(0, 0);
-        scSeek_->setValue(0);
-        for (QAction* a : mnSelectLyricsTimeType_)
-            a->setChecked(false);
-        for (QAction* a : mnSelectLyricsList_)
-            a->setChecked(false);
+        player_->clearSong();
+        sources_->clearSong();
     }
     currentFile_.clear();
+    sources_->setShownFile(currentPane_, QString());
     sbText_->clear();
 }
 
@@ -307,158 +279,6 @@ void FormMain::CopyAllLyrics()
     cursor.clearSelection();
     textLyrics_->setTextCursor(cursor);
     textLyrics_->setFocus();
-}
-
-void FormMain::RebuildLyricSources()
-{
-    for (QAction* a : mnSelectLyricsList_)
-        a->setEnabled(true);
-    mnSelectLyricsList_[0]->setEnabled(!lyricSource_[0].isEmpty());
-    const int kind = currentFile_.isEmpty() ? songkind::kNotSong : services_.details->songKind(currentFile_);
-    mnSelectLyricsList_[1]->setEnabled(kind != songkind::kNotSong && (kind & songkind::kLyrics3));
-
-    mnSelectLyricsList_[2]->setEnabled(false);
-    lyricSource_[2].clear();
-    mnSelectLyricsList_[3]->setEnabled(false);
-    lyricSource_[3].clear();
-    if (currentPane_ >= 0) {
-        const FilePane& other = pane(1 - currentPane_);
-        if (other.isLyricsMode() && other.selectedRow() >= 0) {
-            mnSelectLyricsList_[2]->setEnabled(true);
-            lyricSource_[2] = other.row(other.selectedRow()).fullPath();
-        }
-        if (other.isLyricsMode()) {
-            const int same = FindSameStemRow(other, FileNameOf(currentFile_));
-            if (same >= 0) {
-                mnSelectLyricsList_[3]->setEnabled(true);
-                lyricSource_[3] = other.row(same).fullPath();
-            }
-        }
-    }
-
-    chosenSource_ = -1;
-    for (int k = 0; k < 6; ++k)
-        if (mnSelectLyricsList_[static_cast<size_t>(k)]->isChecked())
-            chosenSource_ = k;
-    if (chosenSource_ < 0) {
-        for (int k = 0; k < 6; ++k) {
-            if (mnSelectLyricsList_[static_cast<size_t>(k)]->isEnabled()) {
-                mnSelectLyricsList_[static_cast<size_t>(k)]->setChecked(true);
-                chosenSource_ = k;
-                break;
-            }
-        }
-    }
-
-    QString status = QStringLiteral("[ ") + currentFile_ + QStringLiteral("]");
-    if (chosenSource_ == 4)
-        status += U(" / [ 歌詞なし ]");
-    else if (chosenSource_ == 1)
-        status += U(" / [ 埋め込み歌詞 ]");
-    else if (chosenSource_ >= 0)
-        status += QStringLiteral(" / [ ") + FileNameOf(lyricSource_[static_cast<size_t>(chosenSource_)]) + QStringLiteral(" ]");
-    sbText_->setText(status);
-
-    // The playback time base follows what the chosen lyrics say about themselves.
-    bool winAmp = options_.winAmpTime;
-    const QString chosenFile = chosenSource_ >= 0 ? lyricSource_[static_cast<size_t>(chosenSource_)] : QString();
-    if (!chosenFile.isEmpty() && chosenSource_ != 1) {
-        if (const std::optional<LyricsDetails> d = services_.details->readLyrics(chosenFile, options_.winAmpTime)) {
-            if (d->timeType == 1)
-                winAmp = true;
-            else if (d->timeType == 2)
-                winAmp = false;
-        }
-    }
-    mnSelectLyricsTimeType_[0]->setChecked(winAmp);
-    mnSelectLyricsTimeType_[1]->setChecked(!winAmp);
-}
-
-void FormMain::onChooseLyricSource(int entry)
-{
-    for (int k = 0; k < 6; ++k)
-        mnSelectLyricsList_[static_cast<size_t>(k)]->setChecked(k == entry);
-    if (entry == 5) {
-        FileDialogRequest request;
-        request.title = U("表示する歌詞ファイルを選んでください。");
-        request.filter = U("歌詞ファイル(*.txt;*.kra;*.lrc)|*.txt;*.kra;*.lrc");
-        request.fileName = lyricSource_[5];
-        request.folder = lyricSource_[5].isEmpty() ? QString() : QFileInfo(lyricSource_[5]).absolutePath();
-        request.mustExist = true;
-        const std::optional<QString> path = services_.prompter->openFile(request);
-        if (!path || path->isEmpty())
-            mnSelectLyricsList_[5]->setChecked(false);
-        else
-            lyricSource_[5] = *path;
-    }
-    RebuildLyricSources();
-    if (PollPlayer() == 1)
-        ApplyLyricSource();
-}
-
-void FormMain::onChooseTimeType(int entry)
-{
-    mnSelectLyricsTimeType_[0]->setChecked(entry == 0);
-    mnSelectLyricsTimeType_[1]->setChecked(entry == 1);
-    if (services_.engine)
-        services_.engine->vbmp3_setLyricsTime(entry);
-}
-
-int FormMain::PollPlayer()
-{
-    if (!services_.engine)
-        return 0;
-    int seconds = 0;
-    const int state = services_.engine->vbmp3_getState(&seconds);
-    if (seconds <= scSeek_->maximum())
-        scSeek_->setValue(seconds);
-    return state;
-}
-
-void FormMain::OnEngineNotify(int message, int value)
-{
-    if (!engineAccepting_)
-        return;
-    switch (message) {
-    case 1:
-        lblTime_->setText(QStringLiteral("STOP"));
-        break;
-    case 2:
-        lblTime_->setText(QStringLiteral("%1:%2").arg(value / 60, 2, 10, QLatin1Char('0')).arg(value % 60, 2, 10, QLatin1Char('0')));
-        break;
-    case 3:
-        lblTime_->setText(QStringLiteral("PAUSE"));
-        break;
-    case 4:
-        lblTime_->setText(QStringLiteral("DONE"));
-        break;
-    default:
-        break;
-    }
-}
-
-void FormMain::ApplyLyricSource()
-{
-    RebuildLyricSources();
-    playback::Engine* engine = services_.engine;
-    if (!engine)
-        return;
-    engine->vbmp3_setLyrics3Use(0);
-    engine->vbmp3_clearLyrics();
-    switch (chosenSource_) {
-    case 0:
-    case 2:
-    case 3:
-    case 5:
-        engine->vbmp3_setLyricsFile(lyricSource_[static_cast<size_t>(chosenSource_)]);
-        break;
-    case 1:
-        engine->vbmp3_readLyrics3Data();
-        break;
-    default:
-        break;
-    }
-    engine->vbmp3_setLyricsTime(mnSelectLyricsTimeType_[0]->isChecked() ? 0 : 1);
 }
 
 void FormMain::PrepareRightClickMenu()

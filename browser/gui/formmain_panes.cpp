@@ -1,6 +1,8 @@
 // FormMain: the two file panes — folder view, scan, columns, sorting, titles, and the
 // mouse and keys on their rows.
 #include "browser/gui/formmain.h"
+#include "browser/gui/lyrics/lyricsourcechooser.h"
+#include "browser/gui/player/playerstrip.h"
 
 #include "browser/core/details.h"
 #include "browser/core/pairing.h"
@@ -39,6 +41,20 @@ bool FolderReachable(const QString& path)
 }
 
 } // namespace
+
+void FormMain::registerPaneCommands()
+{
+    // "ファイルリストの更新": a listed folder (not a loaded file list) is read again.
+    commands_.add(QStringLiteral("ReSearch"), [this] { ReSearch(); }, [this] {
+        return !pane(activePane_).fromDataFile && paneUi_[static_cast<size_t>(activePane_)].frameFile->isVisibleTo(this);
+    });
+    commands_.add(QStringLiteral("RefreshChecked"), [this] { RefreshCheckedRows(); }, [this] { return activePaneHasRows(); });
+}
+
+bool FormMain::activePaneHasRows() const
+{
+    return paneUi_[static_cast<size_t>(activePane_)].frameFile->isVisibleTo(this) && !panes_[static_cast<size_t>(activePane_)]->isEmpty();
+}
 
 void FormMain::connectPane(int i)
 {
@@ -393,7 +409,7 @@ void FormMain::ReSearch()
     if (pane(i).fromDataFile || !ui.frameFile->isVisibleTo(this))
         return;
     textLyrics_->setFocus();
-    comPlayPause_->setFocus();
+    player_->playPauseButton()->setFocus();
     ui.list->hide();
     ClearShown(0);
     CaptureColumns(i);

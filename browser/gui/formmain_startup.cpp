@@ -1,5 +1,7 @@
 // FormMain: start-up, settings, window placement and splitters, and exit.
 #include "browser/gui/formmain.h"
+#include "browser/gui/lyrics/lyricsourcechooser.h"
+#include "browser/gui/player/playerstrip.h"
 
 #include "browser/core/prompter.h"
 #include "browser/core/scan.h"
@@ -72,9 +74,9 @@ bool FormMain::StartMainWindow()
         locate = 1;
         PollPlayer();
         locate = 2;
-        engine->vbmp3_callback([this](int message, int value) { OnEngineNotify(message, value); });
+        bench_.engine.listen([this](playback::Notification n, int value) { OnEngineNotify(n, value); });
         locate = 3;
-        engineAccepting_ = true;
+        player_->setAccepting(true);
         locate = 4;
         engine->vbmp3_setKaraokeUse(1);
         locate = 5;
@@ -145,7 +147,7 @@ void FormMain::LoadAllSettings()
         pane(i).subFolders = sub;
     }
 
-    for (auto it = commands_.cbegin(); it != commands_.cend(); ++it)
+    for (auto it = toolbarActions_.cbegin(); it != toolbarActions_.cend(); ++it)
         if (it.key() != QLatin1String("Delete"))
             it.value()->setIcon(ButtonImage(it.key()));
 
@@ -229,7 +231,7 @@ void FormMain::ApplyWindowPlacement()
     placed_ = true;
     ApplyLayout(x, clientHeightTwips() - lower - hsplit);
     placing_ = false;
-    comPlayPause_->setIcon(ButtonImage(QStringLiteral("Play")));
+    player_->resetPlayImage();
 }
 
 void FormMain::ApplyLayout(int x, int y)
@@ -349,7 +351,7 @@ void FormMain::closeEvent(QCloseEvent* event)
 
 void FormMain::CloseMainWindow()
 {
-    engineAccepting_ = false;
+    player_->setAccepting(false);
     if (playback::Engine* engine = services_.engine) {
         engine->vbmp3_stop();
         engine->vbmp3_stopCallback();

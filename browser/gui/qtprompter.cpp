@@ -7,8 +7,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
-#include <QMessageBox>
-#include <QPushButton>
 
 namespace browser {
 namespace {
@@ -21,23 +19,6 @@ QString U(const char* utf8)
 QString TitleOrDefault(const QString& title)
 {
     return title.isEmpty() ? QStringLiteral("Melwick Ex") : title;
-}
-
-QMessageBox::Icon ToQtIcon(MessageIcon icon)
-{
-    switch (icon) {
-    case MessageIcon::Information:
-        return QMessageBox::Information;
-    case MessageIcon::Warning:
-        return QMessageBox::Warning;
-    case MessageIcon::Critical:
-        return QMessageBox::Critical;
-    case MessageIcon::Question:
-        return QMessageBox::Question;
-    case MessageIcon::None:
-        break;
-    }
-    return QMessageBox::NoIcon;
 }
 
 // "歌詞ファイル (*.txt *.lrc);;…" → the list QFileDialog takes.
@@ -67,35 +48,7 @@ QWidget* QtPrompter::owner() const
 
 Answer QtPrompter::message(const QString& text, MessageIcon icon, MessageButtons buttons, const QString& title)
 {
-    using common::BoxButton;
-    BoxButton answer;
-    switch (buttons) {
-    case MessageButtons::OkCancel:
-        answer = common::RunMessageBox(owner(), ToQtIcon(icon), TitleOrDefault(title), text, {BoxButton::Ok, BoxButton::Cancel});
-        break;
-    case MessageButtons::YesNo:
-        answer = common::RunMessageBox(owner(), ToQtIcon(icon), TitleOrDefault(title), text, {BoxButton::Yes, BoxButton::No});
-        break;
-    case MessageButtons::YesNoCancel:
-        answer = common::RunMessageBox(owner(), ToQtIcon(icon), TitleOrDefault(title), text,
-                                       {BoxButton::Yes, BoxButton::No, BoxButton::Cancel});
-        break;
-    case MessageButtons::Ok:
-    default:
-        answer = common::RunMessageBox(owner(), ToQtIcon(icon), TitleOrDefault(title), text, {BoxButton::Ok});
-        break;
-    }
-    switch (answer) {
-    case BoxButton::Cancel:
-        return Answer::Cancel;
-    case BoxButton::Yes:
-        return Answer::Yes;
-    case BoxButton::No:
-        return Answer::No;
-    case BoxButton::Ok:
-        break;
-    }
-    return Answer::Ok;
+    return common::ShowMessage(owner(), icon, buttons, TitleOrDefault(title), text);
 }
 
 std::optional<QString> QtPrompter::inputText(const QString& prompt, const QString& title, const QString& initial)

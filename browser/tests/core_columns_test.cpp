@@ -1,7 +1,7 @@
 #include "browser/core/columns.h"
 #include "browser/core/filepane.h"
 #include "browser/core/filerow.h"
-#include "browser/core/settingsstore.h"
+#include "testing/browser/memorysettingsstore.h"
 
 #include <QTimeZone>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 #include "browser/core/filepane.h"
 #include "browser/core/pairing.h"
 
-#include "browser/tests/fakedetails.h"
+#include "testing/browser/fakedetails.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "browser/core/filepane.h"
 #include "browser/core/scan.h"
 
-#include "browser/tests/fakedetails.h"
+#include "testing/browser/fakedetails.h"
 
 #include <QDir>
 #include <QFile>

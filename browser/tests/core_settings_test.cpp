@@ -1,5 +1,5 @@
-#include "browser/core/prompter.h"
-#include "browser/core/settingsstore.h"
+#include "testing/browser/scriptedprompter.h"
+#include "testing/browser/memorysettingsstore.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

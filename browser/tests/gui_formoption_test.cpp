@@ -1,7 +1,7 @@
 // The options dialog: which control shows and stores which "Option" key, the page it
 // opens on, the plug-in file choice, and that only "閉じる" stores anything.
-#include "browser/core/prompter.h"
-#include "browser/core/settingsstore.h"
+#include "testing/browser/scriptedprompter.h"
+#include "testing/browser/memorysettingsstore.h"
 #include "browser/gui/controlarray.h"
 #include "browser/gui/formoption.h"
 #include "common/gui/japaneseui.h"

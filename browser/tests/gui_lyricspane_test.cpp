@@ -511,16 +511,16 @@ TEST_F(LyricsPaneTest, EngineNotificationsShowOnTheTimeLabelUntilExit)
     FormMain& w = OpenListing();
     QLabel* time = Find<QLabel>("lblTime");
     EXPECT_TRUE(w.acceptsEngineNotifications());
-    w.OnEngineNotify(2, 75);
+    w.OnEngineNotify(playback::Notification::Position, 75);
     EXPECT_EQ(time->text(), "01:15");
-    w.OnEngineNotify(3, 0);
+    w.OnEngineNotify(playback::Notification::Paused, 0);
     EXPECT_EQ(time->text(), "PAUSE");
-    w.OnEngineNotify(4, 0);
+    w.OnEngineNotify(playback::Notification::Finished, 0);
     EXPECT_EQ(time->text(), "DONE");
-    w.OnEngineNotify(1, 0);
+    w.OnEngineNotify(playback::Notification::Stopped, 0);
     EXPECT_EQ(time->text(), "STOP");
     w.close();
     EXPECT_FALSE(w.acceptsEngineNotifications());
-    w.OnEngineNotify(2, 5);
+    w.OnEngineNotify(playback::Notification::Position, 5);
     EXPECT_EQ(time->text(), "STOP");
 }

@@ -2,10 +2,10 @@
 // A main window on a temporary folder with an in-memory settings store, the scripted
 // prompter and the fake details provider, for the window tests.
 
-#include "browser/core/prompter.h"
-#include "browser/core/settingsstore.h"
+#include "testing/browser/scriptedprompter.h"
+#include "testing/browser/memorysettingsstore.h"
 #include "browser/gui/formmain.h"
-#include "browser/tests/fakedetails.h"
+#include "testing/browser/fakedetails.h"
 #include "playback/engine.h"
 
 #include <QAbstractButton>

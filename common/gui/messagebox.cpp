@@ -36,7 +36,55 @@ QString Caption(BoxButton b)
     return QStringLiteral("OK");
 }
 
+QMessageBox::Icon ToQtIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Critical:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+Answer ToAnswer(BoxButton b)
+{
+    switch (b) {
+    case BoxButton::Cancel:
+        return Answer::Cancel;
+    case BoxButton::Yes:
+        return Answer::Yes;
+    case BoxButton::No:
+        return Answer::No;
+    case BoxButton::Ok:
+        break;
+    }
+    return Answer::Ok;
+}
+
 } // namespace
+
+Answer ShowMessage(QWidget* owner, MessageIcon icon, MessageButtons buttons, const QString& title, const QString& text)
+{
+    const QMessageBox::Icon qtIcon = ToQtIcon(icon);
+    switch (buttons) {
+    case MessageButtons::OkCancel:
+        return ToAnswer(RunMessageBox(owner, qtIcon, title, text, {BoxButton::Ok, BoxButton::Cancel}));
+    case MessageButtons::YesNo:
+        return ToAnswer(RunMessageBox(owner, qtIcon, title, text, {BoxButton::Yes, BoxButton::No}));
+    case MessageButtons::YesNoCancel:
+        return ToAnswer(RunMessageBox(owner, qtIcon, title, text, {BoxButton::Yes, BoxButton::No, BoxButton::Cancel}));
+    case MessageButtons::Ok:
+        break;
+    }
+    return ToAnswer(RunMessageBox(owner, qtIcon, title, text, {BoxButton::Ok}));
+}
 
 QString WithLfBreaks(QString text)
 {

@@ -1,5 +1,8 @@
 #pragma once
-// A message box with Japanese button texts, used by both programs' prompters.
+// A message box with Japanese button texts: the one Qt adapter behind both programs'
+// prompters.
+
+#include "common/prompt.h"
 
 #include <QMessageBox>
 #include <QString>
@@ -14,6 +17,10 @@ enum class BoxButton { Ok, Cancel, Yes, No };
 /// window's close button answer Cancel, else No, else the only button.
 BoxButton RunMessageBox(QWidget* owner, QMessageBox::Icon icon, const QString& title, const QString& text,
                         std::initializer_list<BoxButton> buttons);
+
+/// The prompters' message box: `buttons` as Japanese buttons, the first the default,
+/// Escape answering Cancel, else No, else OK.
+Answer ShowMessage(QWidget* owner, MessageIcon icon, MessageButtons buttons, const QString& title, const QString& text);
 
 /// The text with CR LF and lone CR turned into LF, the breaks Qt's widgets show.
 QString WithLfBreaks(QString text);

@@ -8,30 +8,10 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTimer>
-#include <vector>
 
 namespace installer {
 namespace {
-
-QMessageBox::Icon ToQtIcon(Icon icon)
-{
-    switch (icon) {
-    case Icon::Information:
-        return QMessageBox::Information;
-    case Icon::Warning:
-        return QMessageBox::Warning;
-    case Icon::Question:
-        return QMessageBox::Question;
-    case Icon::Stop:
-        return QMessageBox::Critical;
-    case Icon::None:
-        break;
-    }
-    return QMessageBox::NoIcon;
-}
 
 /// The nearest folder that exists, for the chooser to start in.
 QString ExistingFolder(QString path)
@@ -52,32 +32,7 @@ QString ExistingFolder(QString path)
 
 Answer QtPrompter::ask(const Message& message, QWidget* owner)
 {
-    using common::BoxButton;
-    const QMessageBox::Icon icon = ToQtIcon(message.icon);
-    BoxButton answer;
-    switch (message.buttons) {
-    case Buttons::OkCancel:
-        answer = common::RunMessageBox(owner, icon, message.title, message.text, {BoxButton::Ok, BoxButton::Cancel});
-        break;
-    case Buttons::YesNo:
-        answer = common::RunMessageBox(owner, icon, message.title, message.text, {BoxButton::Yes, BoxButton::No});
-        break;
-    case Buttons::Ok:
-    default:
-        answer = common::RunMessageBox(owner, icon, message.title, message.text, {BoxButton::Ok});
-        break;
-    }
-    switch (answer) {
-    case BoxButton::Cancel:
-        return Answer::Cancel;
-    case BoxButton::Yes:
-        return Answer::Yes;
-    case BoxButton::No:
-        return Answer::No;
-    case BoxButton::Ok:
-        break;
-    }
-    return Answer::Ok;
+    return common::ShowMessage(owner, message.icon, message.buttons, message.title, message.text);
 }
 
 void QtPrompter::runModal(QDialog& dialog)
