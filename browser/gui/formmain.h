@@ -18,6 +18,7 @@
 #include "browser/core/filepane.h"
 #include "browser/core/lyricsources.h"
 #include "browser/core/options.h"
+#include "browser/gui/panes/panewidgets.h"
 #include "browser/gui/workbench.h"
 #include "playback/transport.h"
 
@@ -27,6 +28,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAbstractButton;
 class QAction;
@@ -198,36 +200,18 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct PaneUi {
-        QWidget* frame = nullptr;
-        QWidget* frameButtons = nullptr;
-        std::array<QToolButton*, 2> viewButtons{}; // 0 folders, 1 files
-        std::array<QToolButton*, 2> modeButtons{}; // 0 lyrics, 1 songs
-        QButtonGroup* viewGroup = nullptr;
-        QButtonGroup* modeGroup = nullptr;
-        QCheckBox* filter = nullptr;
-        QCheckBox* subFolder = nullptr;
-        QToolButton* quick = nullptr;
-        QLabel* title = nullptr;
-        QWidget* frameFolder = nullptr;
-        QComboBox* drives = nullptr;
-        QTreeView* tree = nullptr;
-        QFileSystemModel* folders = nullptr;
-        QWidget* frameFile = nullptr;
-        QTableView* list = nullptr;
-        FileListModel* model = nullptr;
-        QList<Drive> driveList;
-    };
 
-    // Construction (formmain.cpp).
+    // Construction (formmain.cpp; menus and toolbar in frame/menus.cpp, keys in frame/keys.cpp).
     void connectLowerAreas();
     void registerWindowCommands();
     void registerPaneCommands();
     bool activePaneHasRows() const;
     void buildActions();
     void buildMenus();
+    void buildEditMenu();
+    void buildOptionAndHelpMenus();
+    QAction* addCommand(QMenu* menu, const QString& name, const char* caption, const QString& key);
     void buildToolBar();
-    QWidget* buildPane(int pane);
     QWidget* buildLowerArea();
     void buildPopupMenus();
     QAction* makeAction(const QString& name, const QString& text, QObject* owner = nullptr);
@@ -277,6 +261,12 @@ private:
     void ListKeyUp(int pane, QKeyEvent* event);
     void ListFocusIn(int pane);
     void selectRowQuietly(int pane, int row);
+    // The window's event filter, by source (formmain_panes.cpp).
+    bool filterWhileBusy(QWidget* widget, QEvent* event);
+    bool lyricsKeyPress(QKeyEvent* key);
+    /// Events of a pane's controls; nullopt when `watched` is none of them.
+    std::optional<bool> filterPaneEvent(int pane, QObject* watched, QEvent* event);
+    bool listMouseEvent(int pane, QEvent* event);
     QString treeFolder(int pane) const;
     bool setTreeFolder(int pane, const QString& path);
     bool setDriveFor(int pane, const QString& path);
@@ -300,7 +290,7 @@ private:
     Options options_;
     ColumnLayout colLayout_;
     std::array<std::unique_ptr<FilePane>, 2> panes_;
-    std::array<PaneUi, 2> paneUi_;
+    std::array<PaneWidgets, 2> paneUi_;
     int activePane_ = 0;
     QPointer<PaneScan> runningScan_;
 

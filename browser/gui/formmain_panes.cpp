@@ -58,7 +58,7 @@ bool FormMain::activePaneHasRows() const
 
 void FormMain::connectPane(int i)
 {
-    PaneUi& ui = paneUi_[static_cast<size_t>(i)];
+    PaneWidgets& ui = paneUi_[static_cast<size_t>(i)];
     FilePane& p = pane(i);
 
     ui.driveList = ListDrives();
@@ -130,7 +130,7 @@ void FormMain::paintTitles()
 
 void FormMain::FocusPane()
 {
-    const PaneUi& ui = paneUi_[static_cast<size_t>(activePane_)];
+    const PaneWidgets& ui = paneUi_[static_cast<size_t>(activePane_)];
     if (ui.tree->isVisibleTo(this) && ui.tree->isEnabled())
         ui.tree->setFocus();
     if (ui.list->isVisibleTo(this))
@@ -168,7 +168,7 @@ void FormMain::setBusy(bool busy)
 void FormMain::SwitchView(PaneView view)
 {
     const int i = activePane_;
-    PaneUi& ui = paneUi_[static_cast<size_t>(i)];
+    PaneWidgets& ui = paneUi_[static_cast<size_t>(i)];
     FilePane& p = pane(i);
     setBusy(true);
     if (p.view == view) {
@@ -405,7 +405,7 @@ bool FormMain::RefreshRow(int i, int row)
 void FormMain::ReSearch()
 {
     const int i = activePane_;
-    PaneUi& ui = paneUi_[static_cast<size_t>(i)];
+    PaneWidgets& ui = paneUi_[static_cast<size_t>(i)];
     if (pane(i).fromDataFile || !ui.frameFile->isVisibleTo(this))
         return;
     textLyrics_->setFocus();
@@ -449,7 +449,7 @@ QString FormMain::treeFolder(int i) const
 
 bool FormMain::setDriveFor(int i, const QString& path)
 {
-    PaneUi& ui = paneUi_[static_cast<size_t>(i)];
+    PaneWidgets& ui = paneUi_[static_cast<size_t>(i)];
     const int drive = DriveIndexFor(ui.driveList, path);
     if (drive < 0)
         return false;
@@ -467,7 +467,7 @@ bool FormMain::setDriveFor(int i, const QString& path)
 
 bool FormMain::setTreeFolder(int i, const QString& path)
 {
-    PaneUi& ui = paneUi_[static_cast<size_t>(i)];
+    PaneWidgets& ui = paneUi_[static_cast<size_t>(i)];
     const QString clean = QDir::cleanPath(path);
     if (!FolderReachable(clean))
         return false;
@@ -490,7 +490,7 @@ bool FormMain::setTreeFolder(int i, const QString& path)
 
 void FormMain::ShowFolder(int i, const QString& path)
 {
-    PaneUi& ui = paneUi_[static_cast<size_t>(i)];
+    PaneWidgets& ui = paneUi_[static_cast<size_t>(i)];
     const int rememberedDrive = ui.drives->currentIndex();
     const QString rememberedFolder = pane(i).folder;
     bool ok = !path.isEmpty() && setDriveFor(i, path);
@@ -515,7 +515,7 @@ void FormMain::ShowFolder(int i, const QString& path)
 void FormMain::DriveChanged(int i)
 {
     SetActivePane(i);
-    PaneUi& ui = paneUi_[static_cast<size_t>(i)];
+    PaneWidgets& ui = paneUi_[static_cast<size_t>(i)];
     const QString root = ui.drives->currentData().toString();
     if (FolderReachable(root)) {
         setDriveFor(i, root);
@@ -616,25 +616,8 @@ bool FormMain::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
     auto* widget = qobject_cast<QWidget*>(watched);
-
-    // While busy the window takes no input; Escape asks a running scan to stop.
-    if (busy_ > 0 && widget && widget->window() == this) {
-        switch (type) {
-        case QEvent::KeyPress:
-            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && runningScan_)
-                runningScan_->requestStop();
-            return true;
-        case QEvent::KeyRelease:
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::Wheel:
-        case QEvent::ShortcutOverride:
-            return true;
-        default:
-            break;
-        }
-    }
+    if (filterWhileBusy(widget, event))
+        return true;
 
     // Key preview: the window sees every key of its controls first.
     if (watched == qApp || !widget)
@@ -645,89 +628,19 @@ bool FormMain::eventFilter(QObject* watched, QEvent* event)
     // Edit mode: the lyrics text keeps the focus; clicks elsewhere in the panes are refused.
     if (inEditMode() && widget->window() == this
         && (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)) {
-        for (const PaneUi& ui : paneUi_) {
+        for (const PaneWidgets& ui : paneUi_) {
             if (ui.frame->isAncestorOf(widget)) {
                 textLyrics_->setFocus();
                 return true;
             }
         }
     }
-
-    if (watched == textLyrics_ && type == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (inEditMode() && !editByCommand_ && (key->key() == Qt::Key_Escape || escHeld_)) {
-            escHeld_ = key->key() == Qt::Key_Escape;
-            chkTextEdit_->setChecked(false);
-            return true;
-        }
-        bool handled = false;
-        if (key->modifiers() & Qt::ControlModifier)
-            FormKeyDown(key, &handled);
-        return handled;
-    }
+    if (watched == textLyrics_ && type == QEvent::KeyPress)
+        return lyricsKeyPress(static_cast<QKeyEvent*>(event));
 
     for (int i = 0; i < 2; ++i) {
-        PaneUi& ui = paneUi_[static_cast<size_t>(i)];
-        if (watched == ui.title && type == QEvent::MouseButtonPress) {
-            SetActivePane(i);
-            return false;
-        }
-        if (watched == ui.drives && type == QEvent::FocusIn) {
-            SetActivePane(i);
-            return false;
-        }
-        if (watched == ui.tree) {
-            if (type == QEvent::FocusIn)
-                SetActivePane(i);
-            if (type == QEvent::KeyPress) {
-                auto* key = static_cast<QKeyEvent*>(event);
-                if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-                    SetActivePane(i);
-                    SwitchView(PaneView::File);
-                    return true;
-                }
-                bool handled = false;
-                FormKeyDown(key, &handled);
-                return handled;
-            }
-            return false;
-        }
-        if (watched == ui.list) {
-            if (type == QEvent::FocusIn)
-                ListFocusIn(i);
-            else if (type == QEvent::KeyPress) {
-                bool handled = false;
-                FormKeyDown(static_cast<QKeyEvent*>(event), &handled);
-                if (!handled)
-                    ListKeyDown(i, static_cast<QKeyEvent*>(event), &handled);
-                return handled;
-            } else if (type == QEvent::KeyRelease) {
-                ListKeyUp(i, static_cast<QKeyEvent*>(event));
-            }
-            return false;
-        }
-        if (watched == ui.list->viewport()) {
-            if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease || type == QEvent::MouseButtonDblClick) {
-                auto* mouse = static_cast<QMouseEvent*>(event);
-                const QModelIndex index = ui.list->indexAt(mouse->position().toPoint());
-                if (type == QEvent::MouseButtonPress && mouse->button() == Qt::RightButton) {
-                    if (index.isValid()) {
-                        SetActivePane(i);
-                        PopupRightClickMenu(i, index.row(), mouse->globalPosition().toPoint());
-                    }
-                    return true;
-                }
-                if (mouse->button() != Qt::LeftButton)
-                    return false;
-                if (type == QEvent::MouseButtonPress && index.isValid())
-                    RowMouseDown(i, index.row(), mouse->modifiers() & Qt::ShiftModifier);
-                else if (type == QEvent::MouseButtonRelease)
-                    RowMouseUp();
-                else if (type == QEvent::MouseButtonDblClick && index.isValid())
-                    RowDoubleClick(i);
-            }
-            return false;
-        }
+        if (std::optional<bool> handled = filterPaneEvent(i, watched, event))
+            return *handled;
     }
 
     // Splitter handles: a double click centres the vertical one or moves the horizontal one.
@@ -750,6 +663,108 @@ bool FormMain::eventFilter(QObject* watched, QEvent* event)
         return handled;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool FormMain::filterWhileBusy(QWidget* widget, QEvent* event)
+{
+    // While busy the window takes no input; Escape asks a running scan to stop.
+    if (busy_ <= 0 || !widget || widget->window() != this)
+        return false;
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && runningScan_)
+            runningScan_->requestStop();
+        return true;
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ShortcutOverride:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool FormMain::lyricsKeyPress(QKeyEvent* key)
+{
+    if (inEditMode() && !editByCommand_ && (key->key() == Qt::Key_Escape || escHeld_)) {
+        escHeld_ = key->key() == Qt::Key_Escape;
+        chkTextEdit_->setChecked(false);
+        return true;
+    }
+    bool handled = false;
+    if (key->modifiers() & Qt::ControlModifier)
+        FormKeyDown(key, &handled);
+    return handled;
+}
+
+std::optional<bool> FormMain::filterPaneEvent(int i, QObject* watched, QEvent* event)
+{
+    PaneWidgets& ui = paneUi_[static_cast<size_t>(i)];
+    const QEvent::Type type = event->type();
+    if ((watched == ui.title && type == QEvent::MouseButtonPress) || (watched == ui.drives && type == QEvent::FocusIn)) {
+        SetActivePane(i);
+        return false;
+    }
+    if (watched == ui.tree) {
+        if (type == QEvent::FocusIn)
+            SetActivePane(i);
+        if (type != QEvent::KeyPress)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            SetActivePane(i);
+            SwitchView(PaneView::File);
+            return true;
+        }
+        bool handled = false;
+        FormKeyDown(key, &handled);
+        return handled;
+    }
+    if (watched == ui.list) {
+        if (type == QEvent::FocusIn) {
+            ListFocusIn(i);
+        } else if (type == QEvent::KeyPress) {
+            bool handled = false;
+            FormKeyDown(static_cast<QKeyEvent*>(event), &handled);
+            if (!handled)
+                ListKeyDown(i, static_cast<QKeyEvent*>(event), &handled);
+            return handled;
+        } else if (type == QEvent::KeyRelease) {
+            ListKeyUp(i, static_cast<QKeyEvent*>(event));
+        }
+        return false;
+    }
+    if (watched == ui.list->viewport())
+        return listMouseEvent(i, event);
+    return std::nullopt;
+}
+
+bool FormMain::listMouseEvent(int i, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick)
+        return false;
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    const QModelIndex index = paneUi_[static_cast<size_t>(i)].list->indexAt(mouse->position().toPoint());
+    if (type == QEvent::MouseButtonPress && mouse->button() == Qt::RightButton) {
+        if (index.isValid()) {
+            SetActivePane(i);
+            PopupRightClickMenu(i, index.row(), mouse->globalPosition().toPoint());
+        }
+        return true;
+    }
+    if (mouse->button() != Qt::LeftButton)
+        return false;
+    if (type == QEvent::MouseButtonPress && index.isValid())
+        RowMouseDown(i, index.row(), mouse->modifiers() & Qt::ShiftModifier);
+    else if (type == QEvent::MouseButtonRelease)
+        RowMouseUp();
+    else if (type == QEvent::MouseButtonDblClick && index.isValid())
+        RowDoubleClick(i);
+    return false;
 }
 
 } // namespace browser

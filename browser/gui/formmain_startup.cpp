@@ -194,7 +194,7 @@ void FormMain::ApplyWindowPlacement()
     const QSize design = DesignSize();
     minWidth_ = PixelsToTwips(design.width());
     minHeight_ = PixelsToTwips(design.height());
-    const PaneUi& left = paneUi_[0];
+    const PaneWidgets& left = paneUi_[0];
     minLeftWidth_ = PixelsToTwips(left.frameButtons->sizeHint().width() + 4);
     const int folderTop = centralTopTwips()
                           + PixelsToTwips(2 + left.frameButtons->sizeHint().height() + 2 + left.title->sizeHint().height() + 2);
