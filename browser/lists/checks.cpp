@@ -83,7 +83,8 @@ int ClearCheckedRows(FilePane& pane, FilePane& other)
 
 int RemoveRowsFailingFilter(FilePane& pane, FilePane& other, const FilterState& filter)
 {
-    return KeepRows(pane, other, [&filter](const FileRow& r) { return PassesFilter(filter, r.name); });
+    const NameFilter prepared(filter);
+    return KeepRows(pane, other, [&prepared](const FileRow& r) { return prepared.passes(r.name); });
 }
 
 QStringList ConditionColumnCaptions(PaneMode mode)

@@ -102,12 +102,8 @@ std::u32string Ucs4(QStringView s)
     return std::u32string(v.begin(), v.end());
 }
 
-} // namespace
-
-bool WildcardMatch(QStringView text, QStringView pattern)
+bool MatchTokens(const std::u32string& s, const std::vector<Token>& tokens)
 {
-    const std::u32string s = Ucs4(text);
-    const std::vector<Token> tokens = Parse(Ucs4(pattern));
     // Greedy matching that, on a mismatch, only ever returns to the latest star and lets
     // it take one more character: every earlier star's choice can stay as it is, so the
     // work is bounded by text length × pattern length.
@@ -133,6 +129,13 @@ bool WildcardMatch(QStringView text, QStringView pattern)
     return p == m;
 }
 
+} // namespace
+
+bool WildcardMatch(QStringView text, QStringView pattern)
+{
+    return MatchTokens(Ucs4(text), Parse(Ucs4(pattern)));
+}
+
 QString FilterBaseName(QStringView fileName)
 {
     qsizetype slash = -1;
@@ -148,19 +151,51 @@ QString FilterBaseName(QStringView fileName)
     return name.toString();
 }
 
-bool PassesFilter(const FilterState& filter, QStringView fileName)
+struct NameFilter::Pattern {
+    std::vector<Token> tokens;
+};
+
+NameFilter::NameFilter(const FilterState& filter)
+    : state_(filter)
+{
+    if (!state_.caseSensitive)
+        state_.text = state_.text.toLower();
+    if (state_.wildcard)
+        pattern_ = std::make_unique<Pattern>(Pattern{Parse(Ucs4(state_.text))});
+}
+
+NameFilter::~NameFilter() = default;
+
+NameFilter::NameFilter(const NameFilter& other)
+    : state_(other.state_)
+    , pattern_(other.pattern_ ? std::make_unique<Pattern>(*other.pattern_) : nullptr)
+{
+}
+
+NameFilter& NameFilter::operator=(const NameFilter& other)
+{
+    if (this != &other) {
+        state_ = other.state_;
+        pattern_ = other.pattern_ ? std::make_unique<Pattern>(*other.pattern_) : nullptr;
+    }
+    return *this;
+}
+
+bool NameFilter::passes(QStringView fileName) const
 {
     QString base = FilterBaseName(fileName);
-    QString text = filter.text;
-    if (!filter.caseSensitive) {
+    if (!state_.caseSensitive)
         base = base.toLower();
-        text = text.toLower();
-    }
-    if (base.isEmpty() || text.isEmpty())
+    if (base.isEmpty() || state_.text.isEmpty())
         return false;
-    if (filter.wildcard)
-        return WildcardMatch(base, text);
-    return base.contains(text);
+    if (pattern_)
+        return MatchTokens(Ucs4(base), pattern_->tokens);
+    return base.contains(state_.text);
+}
+
+bool PassesFilter(const FilterState& filter, QStringView fileName)
+{
+    return NameFilter(filter).passes(fileName);
 }
 
 void FilterHistory::add(bool wildcard, const QString& text)

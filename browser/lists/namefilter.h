@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QStringView>
 #include <array>
+#include <memory>
 #include <optional>
 
 namespace browser {
@@ -28,6 +29,22 @@ struct FilterState {
 /// Whether a file name (a bare name or a path) passes the filter. An empty filter text
 /// or an empty base name never passes.
 bool PassesFilter(const FilterState& filter, QStringView fileName);
+
+/// A filter prepared once for many names (a scan, a re-filter of a long list): the same
+/// answers as PassesFilter. Copies are independent, so each thread can hold its own.
+class NameFilter {
+public:
+    explicit NameFilter(const FilterState& filter);
+    ~NameFilter();
+    NameFilter(const NameFilter&);
+    NameFilter& operator=(const NameFilter&);
+    bool passes(QStringView fileName) const;
+
+private:
+    struct Pattern;
+    FilterState state_;
+    std::unique_ptr<Pattern> pattern_; // wildcard mode
+};
 
 /// `text` matched as a whole against a wildcard pattern, exactly (case counts). The
 /// match runs in time proportional to text length × pattern length at worst, never
