@@ -1,0 +1,30 @@
+#pragma once
+// Sorting a list by one column. Sizes, times, play times and bit rates are compared as
+// values ("5 kB" before "39 kB", "9:59" before "10:00"); every other column by its text,
+// ignoring case.
+
+#include "browser/core/filerow.h"
+
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace browser::lists {
+
+/// Whether a column sorts by value.
+bool SortsByValue(Col col);
+
+/// The value of a cell of a value column: bytes or kilobytes for "size", seconds since
+/// 1970 (local time) for "timestamp", seconds for "playtime", kbit/s for "br" ("VBR"
+/// sorts above every number). nullopt for an empty or unreadable cell, which sorts
+/// before every value.
+std::optional<qint64> SortValue(Col col, QStringView text);
+
+/// <0, 0, >0 as `a` sorts before, with or after `b` in ascending order.
+int CompareCells(Col col, QStringView a, QStringView b);
+
+/// The list order after a stable sort by column `col`: element n is the old index of
+/// the row that goes to place n.
+std::vector<int> SortedOrder(std::span<const FileRow> rows, Col col, Qt::SortOrder order);
+
+} // namespace browser::lists
