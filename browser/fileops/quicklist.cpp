@@ -54,7 +54,7 @@ int QuickAccessList::moveDown(int row)
 int QuickAccessList::remove(int row)
 {
     if (row < 0 || row >= count())
-        return row < count() ? row : -1;
+        return -1;
     folders_.removeAt(row);
     if (row > 0)
         return row - 1;
