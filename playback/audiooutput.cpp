@@ -4,8 +4,9 @@
 
 namespace playback {
 
-SilentOutput::SilentOutput(double speed)
+SilentOutput::SilentOutput(double speed, SteadyNow now)
     : speed_(speed > 0 ? speed : 1.0)
+    , now_(std::move(now))
 {
 }
 
@@ -23,7 +24,7 @@ bool SilentOutput::Start(int sampleRate)
     suspended_ = false;
     written_ = 0;
     base_ = 0;
-    baseTime_ = Clock::now();
+    baseTime_ = Now();
     return true;
 }
 
@@ -43,14 +44,14 @@ qint64 SilentOutput::FreeFrames()
     if (!started_)
         return 0;
     const qint64 capacity = qint64(rate_) * bufferMs_ / 1000;
-    return std::max<qint64>(capacity - (written_ - PlayedAt(Clock::now())), 0);
+    return std::max<qint64>(capacity - (written_ - PlayedAt(Now())), 0);
 }
 
 qint64 SilentOutput::Write(const qint16*, qint64 frames)
 {
     if (!started_ || frames <= 0)
         return 0;
-    const Clock::time_point now = Clock::now();
+    const Clock::time_point now = Now();
     const qint64 played = PlayedAt(now);
     if (played >= written_ && !suspended_) {
         // The queue ran dry: the clock restarts with the new samples.
@@ -64,14 +65,14 @@ qint64 SilentOutput::Write(const qint16*, qint64 frames)
 
 qint64 SilentOutput::PlayedFrames()
 {
-    return PlayedAt(Clock::now());
+    return PlayedAt(Now());
 }
 
 void SilentOutput::Suspend()
 {
     if (!started_ || suspended_)
         return;
-    base_ = PlayedAt(Clock::now());
+    base_ = PlayedAt(Now());
     suspended_ = true;
 }
 
@@ -80,7 +81,7 @@ void SilentOutput::Resume()
     if (!started_ || !suspended_)
         return;
     suspended_ = false;
-    baseTime_ = Clock::now();
+    baseTime_ = Now();
 }
 
 void SilentOutput::Stop()
@@ -91,9 +92,9 @@ void SilentOutput::Stop()
     base_ = 0;
 }
 
-OutputFactory SilentOutputFactory(double speed)
+OutputFactory SilentOutputFactory(double speed, SteadyNow now)
 {
-    return [speed] { return std::make_unique<SilentOutput>(speed); };
+    return [speed, now] { return std::make_unique<SilentOutput>(speed, now); };
 }
 
 } // namespace playback

@@ -42,6 +42,10 @@ public:
 /// Makes the output to play through. Called on the thread that will use the output.
 using OutputFactory = std::function<std::unique_ptr<AudioOutput>()>;
 
+/// The time source of the silent output and of position read-outs. Empty means the
+/// steady clock; tests hand in a clock they move themselves (callable from any thread).
+using SteadyNow = std::function<std::chrono::steady_clock::time_point()>;
+
 /// An output without a device: it consumes samples at the rate a device would, so
 /// positions, timing and the end of a song behave as with sound. A `speed` above 1 runs
 /// the clock faster than real time (for tests that do not measure rates).
@@ -49,7 +53,7 @@ class SilentOutput final : public AudioOutput {
 public:
     using Clock = std::chrono::steady_clock;
 
-    explicit SilentOutput(double speed = 1.0);
+    explicit SilentOutput(double speed = 1.0, SteadyNow now = {});
 
     void SetBufferMs(int ms) override;
     bool Start(int sampleRate) override;
@@ -65,8 +69,10 @@ public:
 
 private:
     qint64 PlayedAt(Clock::time_point now) const;
+    Clock::time_point Now() const { return now_ ? now_() : Clock::now(); }
 
     double speed_;
+    SteadyNow now_;
     int bufferMs_ = 250;
     int rate_ = 0;
     bool started_ = false;
@@ -77,8 +83,8 @@ private:
     Clock::time_point baseTime_;
 };
 
-/// The silent output at real-time rate.
-OutputFactory SilentOutputFactory(double speed = 1.0);
+/// The silent output at real-time rate (or `speed` times it), on `now` when given.
+OutputFactory SilentOutputFactory(double speed = 1.0, SteadyNow now = {});
 
 /// The default audio device when there is one (QAudioSink), else the silent output.
 OutputFactory DeviceOutputFactory();

@@ -72,6 +72,8 @@ void Engine::EnsureWorker()
     worker_ = new Worker(makeOutput_, notify);
     worker_->transport.SetBuffering(buffering_);
     worker_->transport.SetFrameAlignedSeeks(frameAligned_);
+    worker_->transport.SetClock(now_);
+    worker_->transport.SetTempo(tempo_);
     worker_->moveToThread(&thread_);
     thread_.start(QThread::TimeCriticalPriority);
 }
@@ -367,6 +369,16 @@ int Engine::SeekSamples(qint64 sample)
     return RunTransport([sample](playback::Transport& t) { return t.Seek(sample); });
 }
 
+int Engine::SetTempo(double tempo)
+{
+    tempo_ = std::clamp(tempo, kMinTempo, kMaxTempo);
+    RunOnWorker([this] {
+        worker_->transport.SetTempo(tempo_);
+        worker_->Update();
+    });
+    return 1;
+}
+
 int Engine::vbmp3_seek(int seconds)
 {
     return SeekSamples(qint64(std::max(seconds, 0)) * sampleRate_);
@@ -388,8 +400,10 @@ qint64 Engine::vbmp3_getPlaySamples()
     qint64 samples = p.played;
     if (p.state == TransportState::Playing && p.advancing) {
         // The worker reports every pump; in between the sound goes on at the sample rate.
-        const double seconds = std::chrono::duration<double>(PlayPosition::Clock::now() - p.at).count();
-        const qint64 ahead = std::min<qint64>(qint64(seconds * sampleRate_), sampleRate_ * kMaxExtrapolationMs / 1000);
+        const auto now = now_ ? now_() : PlayPosition::Clock::now();
+        const double seconds = std::chrono::duration<double>(now - p.at).count();
+        const qint64 ahead = std::min<qint64>(qint64(seconds * sampleRate_ * p.tempo),
+                                              sampleRate_ * kMaxExtrapolationMs / 1000);
         samples = std::min(p.played + std::max<qint64>(ahead, 0), std::max(p.queuedEnd, p.played));
     }
     samples = std::max(samples, lastReported_);

@@ -108,6 +108,14 @@ public:
     // Beyond the library's calls.
     /// Moves to a sample position (the precise form of vbmp3_seek).
     int SeekSamples(qint64 sample);
+    /// Plays slowed (0.5, 0.75) or at full speed (1) with the pitch kept; positions,
+    /// lyric timing and notifications stay in song time. Takes effect at once while
+    /// playing, and holds for later songs too.
+    int SetTempo(double tempo);
+    double Tempo() const { return tempo_; }
+    /// The time source of position read-outs (empty: the steady clock). Set it before
+    /// the first call that starts the engine; the silent output takes its own.
+    void SetClock(SteadyNow now) { now_ = std::move(now); }
     bool IsOpen() const { return sampleRate_ > 0; }
     /// What the decoder found in the opened song.
     const StreamFacts& Facts() const { return facts_; }
@@ -143,6 +151,8 @@ private:
 
     Buffering buffering_;
     bool frameAligned_ = false;
+    double tempo_ = 1.0;
+    SteadyNow now_;
     bool lyrics3Use_ = false;
     LyricTimer lyrics_;
     bool lyricsFromSong_ = false; // the lyrics came from the song and go with it

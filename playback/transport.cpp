@@ -1,11 +1,25 @@
 #include "playback/transport.h"
 
+#include <SoundTouch.h>
 #include <algorithm>
+#include <cmath>
 
 namespace playback {
 namespace {
 
 constexpr qint64 kChunkFrames = 4608; // decoded per step: four MPEG-1 frames
+
+void ToFloat(const qint16* in, float* out, qint64 frames)
+{
+    for (qint64 i = 0; i < frames * Decoder::kChannels; ++i)
+        out[i] = float(in[i]) * (1.0f / 32768.0f);
+}
+
+void ToInt16(const float* in, qint16* out, qint64 frames)
+{
+    for (qint64 i = 0; i < frames * Decoder::kChannels; ++i)
+        out[i] = qint16(std::lrint(std::clamp(in[i] * 32768.0f, -32768.0f, 32767.0f)));
+}
 
 } // namespace
 
@@ -18,6 +32,7 @@ Transport::Transport(OutputFactory output, Notify notify)
 
 Transport::~Transport()
 {
+    stretch_.reset();
     if (output_)
         output_->Stop();
 }
@@ -69,10 +84,12 @@ bool Transport::StartAt(qint64 sample)
         return false;
     base_ = reached;
     queued_ = 0;
+    fed_ = 0;
     padded_ = 0;
     carryFrames_ = 0;
     carryOffset_ = 0;
     restartOnResume_ = false;
+    ResetStretch();
     output_->SetBufferMs(buffering_.bufferMs);
     if (!output_->Start(decoder_->SampleRate())) {
         // No usable device: keep time with the silent output instead.
@@ -90,6 +107,67 @@ bool Transport::StartAt(qint64 sample)
     return true;
 }
 
+void Transport::ResetStretch()
+{
+    flushed_ = false;
+    if (tempo_ == 1.0 || !decoder_) {
+        stretch_.reset();
+        return;
+    }
+    if (!stretch_)
+        stretch_ = std::make_unique<soundtouch::SoundTouch>();
+    stretch_->clear();
+    stretch_->setSampleRate(uint(decoder_->SampleRate()));
+    stretch_->setChannels(Decoder::kChannels);
+    stretch_->setTempo(tempo_);
+    stretchBuf_.resize(size_t(kChunkFrames) * Decoder::kChannels);
+}
+
+void Transport::SetTempo(double tempo)
+{
+    tempo = std::clamp(tempo, kMinTempo, kMaxTempo);
+    if (tempo == tempo_)
+        return;
+    if (!decoder_ || state_ == TransportState::Stopped) {
+        tempo_ = tempo;
+        return;
+    }
+    // Go on from the exact sample reached, through a fresh stream at the new tempo.
+    const qint64 position = base_ + ToSong(PlayedOut());
+    tempo_ = tempo;
+    const bool aligned = frameAligned_;
+    frameAligned_ = false;
+    if (state_ == TransportState::Playing) {
+        StartAt(position);
+        Publish(base_, true);
+    } else {
+        output_->Stop();
+        outputStarted_ = false;
+        base_ = std::max<qint64>(decoder_->Seek(position, false), 0);
+        queued_ = fed_ = padded_ = carryFrames_ = carryOffset_ = 0;
+        restartOnResume_ = true;
+        Publish(base_, false);
+    }
+    frameAligned_ = aligned;
+}
+
+qint64 Transport::ToSong(qint64 outputFrames) const
+{
+    if (tempo_ == 1.0)
+        return std::min(outputFrames, fed_);
+    // The stretcher starts a little into the song and stays that far ahead: measured
+    // with bursts at known places, the sound leads output frames × tempo by about
+    // 36 ms × (1 / tempo − 1), so that is added to keep positions on what is heard.
+    const double lead = 0.036 * (1.0 / tempo_ - 1.0) * (decoder_ ? decoder_->SampleRate() : 0);
+    return std::min(qint64(std::floor(double(outputFrames) * tempo_ + lead)), fed_);
+}
+
+bool Transport::Drained() const
+{
+    return decoder_->AtEnd() && carryFrames_ == 0
+           && (!stretch_ || (flushed_ && stretch_->numSamples() == 0));
+}
+
 void Transport::FallBack()
 {
     // The failed output's count cannot be trusted: go on from the last reported place,
@@ -97,8 +175,8 @@ void Transport::FallBack()
     qint64 position;
     {
         std::lock_guard lock(mutex_);
-        const double since = std::chrono::duration<double>(PlayPosition::Clock::now() - published_.at).count();
-        position = std::min(published_.played + qint64(since * decoder_->SampleRate()), base_ + queued_);
+        const double since = std::chrono::duration<double>(Now() - published_.at).count();
+        position = std::min(published_.played + qint64(since * decoder_->SampleRate() * tempo_), base_ + ToSong(queued_));
     }
     output_ = std::make_unique<SilentOutput>();
     fellBack_ = true;
@@ -125,34 +203,63 @@ void Transport::Fill()
             carryOffset_ += taken;
             carryFrames_ -= taken;
             queued_ += taken;
+            if (!stretch_)
+                fed_ += taken;
             if (carryFrames_ > 0)
                 break;
             continue;
         }
-        if (decoder_->AtEnd()) {
-            // Silence after the last sample lets a device that waits for a full
-            // buffer before it starts play the song's tail as well.
-            const qint64 n = std::min({free, padTarget - padded_, kChunkFrames});
-            if (n <= 0)
-                break;
-            std::fill(pcm_.begin(), pcm_.begin() + n * Decoder::kChannels, qint16(0));
-            const qint64 taken = output_->Write(pcm_.data(), n);
-            padded_ += taken;
-            if (taken < n)
-                break;
+        if (stretch_) {
+            // Slowed: the decoder feeds the stretcher, the output takes what comes out.
+            if (stretch_->numSamples() > 0) {
+                const uint n = stretch_->receiveSamples(stretchBuf_.data(), uint(kChunkFrames));
+                ToInt16(stretchBuf_.data(), pcm_.data(), n);
+                carryFrames_ = n;
+                carryOffset_ = 0;
+                continue;
+            }
+            if (!decoder_->AtEnd()) {
+                const qint64 n = decoder_->Read(pcm_.data(), kChunkFrames);
+                if (n > 0) {
+                    ToFloat(pcm_.data(), stretchBuf_.data(), n);
+                    stretch_->putSamples(stretchBuf_.data(), uint(n));
+                    fed_ += n;
+                }
+                continue;
+            }
+            if (!flushed_) {
+                stretch_->flush();
+                flushed_ = true;
+                continue;
+            }
+        } else if (!decoder_->AtEnd()) {
+            carryFrames_ = decoder_->Read(pcm_.data(), std::min(free, kChunkFrames));
+            carryOffset_ = 0;
             continue;
         }
-        const qint64 n = decoder_->Read(pcm_.data(), std::min(free, kChunkFrames));
-        carryFrames_ = n;
-        carryOffset_ = 0;
+        // Silence after the last sample lets a device that waits for a full buffer
+        // before it starts play the song's tail as well.
+        const qint64 n = std::min({free, padTarget - padded_, kChunkFrames});
+        if (n <= 0)
+            break;
+        std::fill(pcm_.begin(), pcm_.begin() + n * Decoder::kChannels, qint16(0));
+        const qint64 taken = output_->Write(pcm_.data(), n);
+        padded_ += taken;
+        if (taken < n)
+            break;
     }
 }
 
-qint64 Transport::Played()
+qint64 Transport::PlayedOut()
 {
     if (!output_ || !outputStarted_)
         return 0;
     return std::min(output_->PlayedFrames(), queued_);
+}
+
+qint64 Transport::Played()
+{
+    return ToSong(PlayedOut());
 }
 
 void Transport::Publish(qint64 played, bool advancing)
@@ -160,9 +267,10 @@ void Transport::Publish(qint64 played, bool advancing)
     std::lock_guard lock(mutex_);
     published_.state = state_;
     published_.played = played;
-    published_.queuedEnd = state_ == TransportState::Stopped ? 0 : base_ + queued_;
+    published_.queuedEnd = state_ == TransportState::Stopped ? 0 : base_ + ToSong(queued_);
     published_.advancing = advancing;
-    published_.at = PlayPosition::Clock::now();
+    published_.at = Now();
+    published_.tempo = tempo_;
 }
 
 PlayPosition Transport::Position() const
@@ -279,7 +387,7 @@ bool Transport::Seek(qint64 sample)
         if (reached < 0)
             return false;
         base_ = reached;
-        queued_ = padded_ = carryFrames_ = carryOffset_ = 0;
+        queued_ = fed_ = padded_ = carryFrames_ = carryOffset_ = 0;
         restartOnResume_ = true;
         {
             std::lock_guard lock(mutex_);
@@ -294,7 +402,7 @@ bool Transport::Seek(qint64 sample)
 
 void Transport::Finish()
 {
-    const qint64 end = base_ + queued_;
+    const qint64 end = base_ + fed_;
     output_->Stop();
     outputStarted_ = false;
     state_ = TransportState::Stopped;
@@ -313,22 +421,23 @@ int Transport::NextPumpMs()
         return -1;
     constexpr qint64 kLongestMs = 250;
     const qint64 rate = decoder_->SampleRate();
-    const qint64 played = Played();
+    const qint64 playedOut = PlayedOut();
     const double speed = output_->Speed();
-    auto ms = [rate, speed](qint64 frames) { return qint64(double(frames) * 1000 / rate / speed); };
+    // Milliseconds until the output has played `frames` more of its own frames.
+    auto ms = [rate, speed](double frames) { return qint64(frames * 1000 / rate / speed); };
     qint64 due = kLongestMs;
     // Refill: at the refill mark, or when half of what is queued has played if the
     // output holds less than twice the mark.
-    const qint64 ahead = queued_ + padded_ - played;
+    const qint64 ahead = queued_ + padded_ - playedOut;
     const qint64 mark = rate * buffering_.refillMs / 1000;
-    if (!decoder_->AtEnd() || carryFrames_ > 0 || padded_ < rate * buffering_.bufferMs / 1000)
-        due = std::min(due, ms(std::max(ahead - mark, ahead / 2)));
-    // The next whole second, for the position notification.
-    const qint64 position = base_ + played;
-    due = std::min(due, ms((position / rate + 1) * rate - position) + 1);
+    if (!Drained() || padded_ < rate * buffering_.bufferMs / 1000)
+        due = std::min(due, ms(double(std::max(ahead - mark, ahead / 2))));
+    // The next whole second of the song, for the position notification.
+    const qint64 position = base_ + ToSong(playedOut);
+    due = std::min(due, ms(double((position / rate + 1) * rate - position) / tempo_) + 1);
     // The song's last sample.
-    if (decoder_->AtEnd() && carryFrames_ == 0)
-        due = std::min(due, ms(queued_ - played) + 1);
+    if (Drained())
+        due = std::min(due, ms(double(queued_ - playedOut)) + 1);
     return int(std::max<qint64>(due, buffering_.periodMs));
 }
 
@@ -339,10 +448,11 @@ void Transport::Pump()
     if (output_->HasFailed())
         FallBack();
     Fill();
-    const qint64 played = Played();
+    const qint64 playedOut = PlayedOut();
+    const qint64 played = ToSong(playedOut);
     Publish(base_ + played, true);
     NotifySecond(base_ + played, false);
-    if (decoder_->AtEnd() && carryFrames_ == 0 && played >= queued_)
+    if (Drained() && playedOut >= queued_)
         Finish();
 }
 

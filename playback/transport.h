@@ -9,7 +9,9 @@
 // Notifications: Position each time the played position enters a new second while
 // playing (and at every start, resume and seek), Paused on pause, Stopped on stop, and
 // Finished when the last sample has been played; after Finished the state is Stopped.
-// Positions count samples that have been played, not decoded. When the output fails
+// Positions count samples that have been played, not decoded. At a tempo below 1 the
+// audio is stretched (pitch kept) on its way to the output; positions, notifications
+// and the end of the song stay in the song's own samples, as at full speed. When the output fails
 // (the device went away), playback goes on through a silent output from the position
 // reached.
 //
@@ -24,7 +26,15 @@
 #include <mutex>
 #include <vector>
 
+namespace soundtouch {
+class SoundTouch;
+}
+
 namespace playback {
+
+/// The slowest and fastest tempo the transport plays at.
+constexpr double kMinTempo = 0.25;
+constexpr double kMaxTempo = 2.0;
 
 enum class TransportState { Stopped = 0, Playing = 1, Paused = 2 };
 enum class Notification { Stopped = 1, Position = 2, Paused = 3, Finished = 4 };
@@ -45,6 +55,7 @@ struct PlayPosition {
     bool advancing = false; ///< playing and the output consumes samples
     Clock::time_point at;
     quint64 generation = 0; ///< changes whenever the position jumps (seek, stop, start)
+    double tempo = 1.0;     ///< song samples per output sample (0.5: half speed)
 };
 
 class Transport {
@@ -60,6 +71,12 @@ public:
     const Buffering& buffering() const { return buffering_; }
     /// Seeks land on the start of the frame instead of the exact sample.
     void SetFrameAlignedSeeks(bool on) { frameAligned_ = on; }
+    /// The time source for published positions (empty: the steady clock).
+    void SetClock(SteadyNow now) { now_ = std::move(now); }
+    /// Plays at `tempo` times the normal speed with the pitch kept (clamped to
+    /// kMinTempo…kMaxTempo). While playing or paused the position is kept exactly.
+    void SetTempo(double tempo);
+    double Tempo() const { return tempo_; }
 
     /// Takes an opened decoder; the transport is stopped at the start of the song.
     void Load(std::unique_ptr<Decoder> decoder);
@@ -93,6 +110,11 @@ public:
 
 private:
     bool StartAt(qint64 sample);
+    void ResetStretch();
+    bool Drained() const;
+    qint64 PlayedOut();
+    qint64 ToSong(qint64 outputFrames) const;
+    PlayPosition::Clock::time_point Now() const { return now_ ? now_() : PlayPosition::Clock::now(); }
     bool EnsureOutput();
     void FallBack();
     void Fill();
@@ -105,6 +127,11 @@ private:
     Notify notify_;
     Buffering buffering_;
     bool frameAligned_ = false;
+    SteadyNow now_;
+    double tempo_ = 1.0;
+    std::unique_ptr<soundtouch::SoundTouch> stretch_; // only while the tempo is not 1
+    std::vector<float> stretchBuf_;
+    bool flushed_ = false;   // the stretcher was told that the song has ended
 
     std::unique_ptr<Decoder> decoder_;
     std::unique_ptr<AudioOutput> output_;
@@ -112,12 +139,13 @@ private:
     TransportState state_ = TransportState::Stopped;
 
     qint64 base_ = 0;        // song position of the output stream's first frame
-    qint64 queued_ = 0;      // song frames written to the output stream
+    qint64 queued_ = 0;      // frames of the song's audio written to the output stream
+    qint64 fed_ = 0;         // song frames taken from the decoder since base_
     qint64 padded_ = 0;      // silent frames written after the song's end
     bool outputStarted_ = false;
     bool restartOnResume_ = false; // a seek while paused dropped the queued audio
     std::vector<qint16> pcm_;
-    qint64 carryFrames_ = 0; // decoded frames at the front of pcm_ not yet taken
+    qint64 carryFrames_ = 0; // frames at the front of pcm_ not yet taken by the output
     qint64 carryOffset_ = 0;
     qint64 lastSecond_ = -1;
 

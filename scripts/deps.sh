@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config ccache git
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-qpa-plugins
-  libmpg123-dev libmspack-dev
+  libmpg123-dev libmspack-dev libsoundtouch-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libtag1-dev
   fonts-noto-cjk lame sox qt6-translations-l10n mscompress xvfb xauth x11-utils imagemagick xdotool
 )

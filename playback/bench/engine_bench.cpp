@@ -4,6 +4,8 @@
 // its monitor, e.g. a PulseAudio null sink: see measure_latency.sh).
 #include "playback/decoder.h"
 #include "playback/engine.h"
+#include "playback/envelope.h"
+#include "playback/playerstrip.h"
 #include "playback/lyrictiming.h"
 #include "playback/songstream.h"
 #include "playback/tests/testsongs.h"
@@ -11,6 +13,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -366,6 +369,98 @@ void BM_PlaySamplesToSoundLatency(benchmark::State& state)
     }
 }
 BENCHMARK(BM_PlaySamplesToSoundLatency)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The waveform's envelope of a 5-minute song (decoded once, 2 000 buckets).
+void BM_EnvelopeFiveMinutes(benchmark::State& state)
+{
+    static const QString path = testsongs::WriteTemp(QStringLiteral("bench-5min.mp3"), testsongs::EncodedTone(300.0));
+    if (path.isEmpty() || QFileInfo(path).size() == 0) {
+        state.SkipWithError("lame is needed to make the song");
+        return;
+    }
+    for (auto _ : state) {
+        Envelope e;
+        if (ComputeEnvelope(path, 2000, &e) != EnvelopeStatus::Done) {
+            state.SkipWithError("cannot decode the song");
+            return;
+        }
+        benchmark::DoNotOptimize(e.high.data());
+    }
+}
+BENCHMARK(BM_EnvelopeFiveMinutes)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The player strip on the silent output for 10 s with its 50 ms lyrics tick: how long
+// after the engine's position crosses a line's tag the strip shows that line, and the
+// process's CPU share meanwhile. Argument: tempo in percent (100, 75, 50).
+void BM_StripTagDelayAndCpu(benchmark::State& state)
+{
+    const double tempo = double(state.range(0)) / 100.0;
+    // A line every 737 ms, so the tags fall at every phase of the 50 ms tick.
+    static const QString lyricsPath = [] {
+        QString text;
+        for (int k = 0; k < 40; ++k) {
+            const int ms = 300 + k * 737;
+            text += QStringLiteral("[%1:%2:%3]line%4\r\n").arg(ms / 60000, 2, 10, QLatin1Char('0'))
+                        .arg(ms / 1000 % 60, 2, 10, QLatin1Char('0')).arg(ms % 1000 / 10, 2, 10, QLatin1Char('0')).arg(k);
+        }
+        return testsongs::WriteTemp(QStringLiteral("bench-strip.txt"), text.toUtf8());
+    }();
+    for (auto _ : state) {
+        Engine engine(SilentOutputFactory());
+        engine.vbmp3_init();
+        engine.vbmp3_setKaraokeUse(1);
+        engine.vbmp3_setLyricsNextAdjustTime(0);
+        PlayerStrip strip(engine, [](const QString& s) { return int(s.size()) * 12; });
+        strip.SetSong(TonePath());
+        strip.SetInputSleep(1);
+        strip.SetApplyLyricSource([&] {
+            engine.vbmp3_clearLyrics();
+            engine.vbmp3_setLyricsFile(lyricsPath);
+            engine.vbmp3_setLyricsTime(1);
+        });
+        engine.SetTempo(tempo);
+        if (strip.PlayPause() != PlayerStrip::PlayResult::Started) {
+            state.SkipWithError("cannot play the song");
+            return;
+        }
+        QEventLoop loop;
+        QTimer tick;
+        tick.setTimerType(Qt::PreciseTimer);
+        QString shown;
+        std::vector<double> delays;
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            strip.LyricsTick();
+            if (strip.View().lines[2] != shown) {
+                shown = strip.View().lines[2];
+                // The tag of line k is at 300 + 737 k ms of song time.
+                const int k = shown.mid(4).toInt();
+                const double now = double(engine.vbmp3_getPlaySamples()) * 1000.0 / engine.SampleRate();
+                if (!shown.isEmpty() && k > 0)
+                    delays.push_back(now - (300.0 + 737.0 * k));
+            }
+        });
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        const double cpu0 = ProcessCpuSeconds();
+        const auto wall0 = Clock::now();
+        tick.start(50);
+        loop.exec();
+        const double cpu = ProcessCpuSeconds() - cpu0;
+        const double wall = std::chrono::duration<double>(Clock::now() - wall0).count();
+        strip.Stop();
+        double sum = 0, hi = 0;
+        for (double d : delays) {
+            sum += d;
+            hi = std::max(hi, d);
+        }
+        state.counters["cpu_percent"] = 100.0 * cpu / wall;
+        state.counters["delay_ms_mean"] = delays.empty() ? -1 : sum / double(delays.size());
+        state.counters["delay_ms_max"] = hi;
+        state.counters["lines"] = double(delays.size());
+        state.SetIterationTime(wall);
+    }
+}
+BENCHMARK(BM_StripTagDelayAndCpu)->ArgName("tempo_pct")->Arg(100)->Arg(50)
+    ->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
 

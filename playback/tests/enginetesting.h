@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
+#include <atomic>
+#include <chrono>
 #include <vector>
 
 namespace enginetesting {
@@ -34,6 +36,18 @@ inline void Drain()
         QThread::msleep(2);
     }
 }
+
+/// A steady clock that moves only when told to; safe to read from any thread.
+class ManualClock {
+public:
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point Now() const { return Clock::time_point(std::chrono::nanoseconds(ns_.load())); }
+    void Advance(std::chrono::microseconds by) { ns_ += std::chrono::nanoseconds(by).count(); }
+    playback::SteadyNow Source() { return [this] { return Now(); }; }
+
+private:
+    std::atomic<qint64> ns_{1'000'000'000};
+};
 
 struct Note {
     int message;

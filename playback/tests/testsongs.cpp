@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <vector>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <cmath>
@@ -105,9 +106,12 @@ QByteArray Id3v1Tag(const QByteArray& title)
     return tag;
 }
 
-QByteArray EncodedTone(double seconds, int sampleRate)
+namespace {
+
+/// Encodes interleaved stereo samples with lame at 128 kbit/s.
+QByteArray EncodePcm(const std::vector<qint16>& stereo, int sampleRate, const QString& name)
 {
-    const int frames = int(seconds * sampleRate);
+    const qint64 frames = qint64(stereo.size() / 2);
     QByteArray wav("RIFF");
     AppendLe32(wav, quint32(36 + frames * 4));
     wav.append("WAVEfmt ");
@@ -120,19 +124,12 @@ QByteArray EncodedTone(double seconds, int sampleRate)
     wav.append(align, 4);
     wav.append("data");
     AppendLe32(wav, quint32(frames * 4));
-    double phase = 0;
-    for (int i = 0; i < frames; ++i) {
-        // 200 Hz gliding to 2 kHz: every stretch of the signal looks different.
-        const double f = 200.0 + 1800.0 * i / frames;
-        phase += 2 * M_PI * f / sampleRate;
-        const qint16 v = qint16(12000 * std::sin(phase));
+    for (qint16 v : stereo) {
         char b[2];
         qToLittleEndian(v, b);
         wav.append(b, 2);
-        qToLittleEndian(qint16(-v), b);
-        wav.append(b, 2);
     }
-    const QString in = WriteTemp(QStringLiteral("tone-%1.wav").arg(sampleRate), wav);
+    const QString in = WriteTemp(name + QStringLiteral(".wav"), wav);
     const QString out = in + QStringLiteral(".mp3");
     QProcess lame;
     lame.start(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("-b"), QStringLiteral("128"), in, out});
@@ -142,6 +139,37 @@ QByteArray EncodedTone(double seconds, int sampleRate)
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return f.readAll();
+}
+
+} // namespace
+
+QByteArray EncodedTone(double seconds, int sampleRate)
+{
+    const int frames = int(seconds * sampleRate);
+    std::vector<qint16> pcm(size_t(frames) * 2);
+    double phase = 0;
+    for (int i = 0; i < frames; ++i) {
+        // 200 Hz gliding to 2 kHz: every stretch of the signal looks different.
+        const double f = 200.0 + 1800.0 * i / frames;
+        phase += 2 * M_PI * f / sampleRate;
+        const qint16 v = qint16(12000 * std::sin(phase));
+        pcm[size_t(i) * 2] = v;
+        pcm[size_t(i) * 2 + 1] = qint16(-v);
+    }
+    return EncodePcm(pcm, sampleRate, QStringLiteral("tone-%1").arg(sampleRate));
+}
+
+QByteArray EncodedBursts(double seconds, int everyMs, int sampleRate)
+{
+    const int frames = int(seconds * sampleRate);
+    std::vector<qint16> pcm(size_t(frames) * 2, 0);
+    for (qint64 at = sampleRate; at + sampleRate / 50 < frames; at += qint64(everyMs) * sampleRate / 1000) {
+        for (int i = 0; i < sampleRate / 50; ++i) {
+            const qint16 v = qint16(16000 * std::sin(2 * M_PI * 1000.0 * i / sampleRate));
+            pcm[size_t(at + i) * 2] = pcm[size_t(at + i) * 2 + 1] = v;
+        }
+    }
+    return EncodePcm(pcm, sampleRate, QStringLiteral("bursts-%1-%2").arg(everyMs).arg(sampleRate));
 }
 
 QString WriteTemp(const QString& name, const QByteArray& bytes)

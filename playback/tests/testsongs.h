@@ -29,6 +29,10 @@ QByteArray Id3v1Tag(const QByteArray& title = "Title");
 /// lame is missing or fails (the caller skips the test then).
 QByteArray EncodedTone(double seconds, int sampleRate = 44100);
 
+/// Real audio: silence with a 20 ms burst of 1 kHz every `everyMs` from the first
+/// second on, encoded by lame. Empty when lame is missing or fails.
+QByteArray EncodedBursts(double seconds, int everyMs, int sampleRate = 44100);
+
 /// Writes `bytes` to a file named `name` in a fresh temporary folder that lives until
 /// the program ends; returns the path.
 QString WriteTemp(const QString& name, const QByteArray& bytes);
