@@ -439,14 +439,22 @@ LrcContent DetectLrc(QStringView text)
 LrcImportResult ImportLrc(QStringView lrc, const LrcImportOptions& o)
 {
     LrcImportResult r;
-    r.text = lrc.toString();
+    // The input comes back unchanged on every failure.
+    auto fail = [&r, lrc](LrcStatus status, QString message) {
+        r.status = status;
+        r.message = std::move(message);
+        r.text = lrc.toString();
+        return r;
+    };
     switch (DetectLrc(lrc)) {
     case LrcContent::None:
         r.status = LrcStatus::NotLrc;
+        r.text = lrc.toString();
         r.message = QStringLiteral("no LRC time tags found; nothing converted");
         return r;
     case LrcContent::Mixed:
         r.status = LrcStatus::Mixed;
+        r.text = lrc.toString();
         r.message = QStringLiteral("the text mixes LRC time tags with the program's own [mm:ss:xx] tags; left as it is");
         return r;
     case LrcContent::Lrc:
@@ -530,11 +538,8 @@ LrcImportResult ImportLrc(QStringView lrc, const LrcImportOptions& o)
     }
     if (!o.songRatio && ratio != 1)
         r.timeBase = LrcTimeBase::RecordedRatio;
-    if (!std::isfinite(ratio) || ratio <= 0) {
-        r.status = LrcStatus::BadRatio;
-        r.message = QStringLiteral("the time ratio %1 is not a positive number; nothing converted").arg(ratio);
-        return r;
-    }
+    if (!std::isfinite(ratio) || ratio <= 0)
+        return fail(LrcStatus::BadRatio, QStringLiteral("the time ratio %1 is not a positive number; nothing converted").arg(ratio));
     r.ratio = ratio;
 
     // One entry per line, or per time of a line with several when they are expanded (a
@@ -595,12 +600,10 @@ LrcImportResult ImportLrc(QStringView lrc, const LrcImportOptions& o)
         if (l.kind == ImportLine::Text) {
             out.append(l.text);
         } else {
-            if (!importer.Write(out, l, entries[e].head, next[e])) {
-                r.status = LrcStatus::OutOfRange;
-                r.message = QStringLiteral("line %1: a time beyond 99:59.999, which a tag cannot hold; nothing converted")
-                                .arg(l.number);
-                return r;
-            }
+            if (!importer.Write(out, l, entries[e].head, next[e]))
+                return fail(LrcStatus::OutOfRange,
+                            QStringLiteral("line %1: a time beyond 99:59.999, which a tag cannot hold; nothing converted")
+                                .arg(l.number));
             ++r.timedLines;
         }
         out.append(kCrLf);
@@ -617,39 +620,43 @@ LrcImportResult ImportLrc(QStringView lrc, const LrcImportOptions& o)
 LrcExportResult ExportLrc(QStringView text, const LrcExportOptions& o)
 {
     LrcExportResult r;
-    r.text = text.toString();
-    if (Scan(text).dotted) {
-        r.status = LrcExportStatus::AlreadyLrc;
-        r.message = QStringLiteral("the text holds LRC tags already; nothing converted");
+    // The input comes back unchanged on every failure.
+    auto fail = [&r, text](LrcExportStatus status, QString message) {
+        r.status = status;
+        r.message = std::move(message);
+        r.text = text.toString();
         return r;
-    }
-    const CorrectionData data = ReadCorrectionData(text, o.userTimeIsWinAmp).data;
+    };
+    if (Scan(text).dotted)
+        return fail(LrcExportStatus::AlreadyLrc, QStringLiteral("the text holds LRC tags already; nothing converted"));
+
+    std::vector<QStringView> at;
+    QString atLines;
+    bool anyTag = false;
+    const bool endsWithBreak = ForEachLine(text, [&](QStringView line) {
+        if (line.startsWith(QLatin1Char('@'))) {
+            at.push_back(line);
+            atLines.append(line).append(kCrLf);
+        } else if (!anyTag) {
+            anyTag = FindNextTag(line).found();
+        }
+    });
+    if (!anyTag)
+        return fail(LrcExportStatus::NoTags, QStringLiteral("the text holds no time tags; nothing converted"));
+    // The @ lines are what the export carries, so they alone say the time base.
+    const CorrectionData data = ReadCorrectionData(atLines, o.userTimeIsWinAmp).data;
     r.title = data.Title;
     r.artist = data.Artist;
-    const double ratio = data.TimeRatio;
-    if (!std::isfinite(ratio) || ratio <= 0) {
-        r.status = LrcExportStatus::BadRatio;
-        r.message = QStringLiteral("the time ratio %1 is not a positive number; nothing converted").arg(ratio);
-        return r;
-    }
+    // (Without any @ line the reading stops at once; the user's time base holds then too.)
+    const double ratio = at.empty() ? (o.userTimeIsWinAmp ? kDefaultWinAmpRatio : 1.0) : data.TimeRatio;
+    if (!std::isfinite(ratio) || ratio <= 0)
+        return fail(LrcExportStatus::BadRatio,
+                    QStringLiteral("the time ratio %1 is not a positive number; nothing converted").arg(ratio));
     r.ratio = ratio;
 
     // The @ block becomes ID tags at the head of the file, in its own order.
     QString out;
     out.reserve(text.size() + text.size() / 4 + 64);
-    std::vector<QStringView> at;
-    bool anyTag = false;
-    const bool endsWithBreak = ForEachLine(text, [&](QStringView line) {
-        if (line.startsWith(QLatin1Char('@')))
-            at.push_back(line);
-        else if (!anyTag)
-            anyTag = FindNextTag(line).found();
-    });
-    if (!anyTag) {
-        r.status = LrcExportStatus::NoTags;
-        r.message = QStringLiteral("the text holds no time tags; nothing converted");
-        return r;
-    }
     const qsizetype statements = std::count_if(at.begin(), at.end(), StatesTimeBase);
     // LRC is standard time, so a lone "@TimeRatio=1" goes without saying; the import
     // writes it back in its place.
