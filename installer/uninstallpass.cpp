@@ -6,6 +6,7 @@
 #include "installer/session.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <cerrno>
 
 namespace installer {
@@ -30,6 +31,10 @@ private:
         return fe_.ask(Message{prompt, title, text, buttons, icon});
     }
 
+    void fixRoots();
+    bool insideRoots(const QString& path) const;
+    bool insideInstallFolder(const QString& path) const;
+    bool mayDelete(const QString& path, const QString& header, bool logRefusal);
     void deleteFiles(const QStringList& values, bool logFailures);
     bool decideDeletion(const QString& path, const QString& options);
     void deleteShortcuts();
@@ -45,11 +50,76 @@ private:
     const QString S_, U_;
     Protection protection_;
     QString app_;
+    QString appCanonical_;   // the install folder's real path; empty when it is protected
+    QStringList roots_;      // real paths of the folders an installation writes into
     QString patterns_;
     bool deleteAll_ = false;
     SharedFileAnswer shared_ = SharedFileAnswer::None;
     ErrorLog log_;
 };
+
+/// The real path of a folder (links resolved), or its clean form when it does not exist.
+QString RealFolder(const QString& folder)
+{
+    const QString clean = CleanFolder(folder);
+    const QString canonical = QFileInfo(clean).canonicalFilePath();
+    return canonical.isEmpty() ? clean : canonical;
+}
+
+bool Within(const QString& realFolder, const QString& root)
+{
+    return !root.isEmpty() && (realFolder == root || realFolder.startsWith(root == QLatin1String("/") ? root : root + QLatin1Char('/')));
+}
+
+/// Where an uninstallation may delete: the install folder (unless it is a protected
+/// folder) and the standard folders an installation writes into. Paths are compared by
+/// their real folders, so a link inside cannot lead outside.
+void UninstallPass::fixRoots()
+{
+    if (!protection_.isProtected(app_))
+        appCanonical_ = RealFolder(app_);
+    if (!appCanonical_.isEmpty())
+        roots_ << appCanonical_;
+    const FolderTable& folders = s_.folders();
+    for (Macro m : {Macro::Prg, Macro::Win, Macro::Sys, Macro::Smn, Macro::Sta, Macro::Dsk, Macro::Sup, Macro::Sen,
+                    Macro::CSmn, Macro::CSta, Macro::CDsk, Macro::CSup}) {
+        const QString value = folders.value(m);
+        if (value.isEmpty() || CleanFolder(value) == QLatin1String("/"))
+            continue;
+        roots_ << RealFolder(value);
+    }
+}
+
+bool UninstallPass::insideRoots(const QString& path) const
+{
+    if (!QDir::isAbsolutePath(path))
+        return false; // a relative entry would depend on where the uninstaller runs
+    const QString folder = RealFolder(FolderOf(CleanFolder(path)));
+    return std::any_of(roots_.begin(), roots_.end(), [&](const QString& root) { return Within(folder, root); });
+}
+
+bool UninstallPass::insideInstallFolder(const QString& folder) const
+{
+    return QDir::isAbsolutePath(folder) && Within(RealFolder(folder), appCanonical_);
+}
+
+/// An entry is deleted only when it lies in one of the roots and is not a folder (a
+/// listed file never takes a folder with it). Anything else is skipped and logged.
+bool UninstallPass::mayDelete(const QString& path, const QString& header, bool logRefusal)
+{
+    QString reason;
+    const bool pattern = HasWildcard(FileNameOf(path));
+    if (pattern ? !insideInstallFolder(FolderOf(path)) : !insideRoots(path))
+        reason = S_ + QStringLiteral("先のフォルダの外にあるため，削除しませんでした．");
+    else if (!pattern && fs::IsRealFolder(path))
+        reason = QStringLiteral("フォルダのため，削除しませんでした．");
+    if (reason.isEmpty())
+        return true;
+    fe_.note(QStringLiteral("not deleted (outside the installation or a folder): ") + path);
+    if (logRefusal)
+        log_.add(header, path, reason);
+    return false;
+}
 
 bool UninstallPass::decideDeletion(const QString& path, const QString& options)
 {
@@ -90,9 +160,9 @@ bool UninstallPass::decideDeletion(const QString& path, const QString& options)
 void UninstallPass::deleteFiles(const QStringList& values, bool logFailures)
 {
     for (const QString& value : values) {
-        const QString path = NativePath(FieldOf(value, 1));
-        const QString options = FieldOf(value, 2);
-        if (path.isEmpty() || !decideDeletion(path, options))
+        const PathEntry entry = SplitPathEntry(value);
+        const QString path = NativePath(entry.path);
+        if (path.isEmpty() || !mayDelete(path, QStringLiteral("<File> "), true) || !decideDeletion(path, entry.options))
             continue;
         const int error = DeleteFileSilently(s_, path);
         if (error && logFailures)
@@ -108,6 +178,8 @@ void UninstallPass::deleteShortcuts()
                               folders.value(Macro::CSup)};
     for (const QString& value : s_.readList(u"DeleteShortCut", u"File")) {
         const QString path = NativePath(value);
+        if (!mayDelete(path, QStringLiteral("<ShortCut> "), true))
+            continue;
         if (const int error = DeleteFileSilently(s_, path))
             log_.addSystemError(QStringLiteral("<ShortCut> "), path, error);
         // The shortcut's group folder goes when it is empty; the standard folders stay.
@@ -123,7 +195,13 @@ void UninstallPass::deleteFolders()
     const QStringList folders = s_.readList(u"DeleteFolder", u"Folder");
     for (auto it = folders.crbegin(); it != folders.crend(); ++it) {
         const QString folder = WithTrailingSeparator(NativePath(*it));
-        const bool inside = HasText(folder, app_);
+        if (!QDir::isAbsolutePath(folder)) {
+            log_.add(QStringLiteral("<Folder> "), folder, S_ + QStringLiteral("先のフォルダの外にあるため，削除しませんでした．"));
+            continue;
+        }
+        // Patterns are deleted only in real folders inside the install folder, never
+        // through a link that leads out of it.
+        const bool inside = insideInstallFolder(folder) && !fs::IsLink(folder);
         if (protection_.isProtected(folder)) {
             fe_.note(QStringLiteral("protected folder kept: ") + folder);
             continue;
@@ -180,6 +258,12 @@ void UninstallPass::removeInstallFolder()
             log_.add(header, app_, U_ + QStringLiteral("フォルダは保護されたフォルダ(ホームフォルダなど)のため，何も削除しませんでした．"));
         return;
     }
+    if (fs::IsLink(app_)) {
+        // A link in place of the install folder: what it points to is not ours.
+        fe_.note(QStringLiteral("the install folder is a link and stays: ") + app_);
+        log_.add(header, app_, S_ + QStringLiteral("フォルダがリンクのため，削除しませんでした．"));
+        return;
+    }
     int error;
     if (deleteAll_) {
         fs::DeletePath(app_ + QStringLiteral("*.*"), protection_);
@@ -233,8 +317,17 @@ PassOutcome UninstallPass::run()
                 U_ + QStringLiteral("フォルダが不明です．\n") + U_ + QStringLiteral("は続行できません．"), Buttons::Ok, Icon::Stop);
             throw StopPass{};
         }
-        app_ = WithTrailingSeparator(CleanFolder(s_.absolutePath(choices_.folder.trimmed())));
+        if (!QDir::isAbsolutePath(NativePath(choices_.folder.trimmed()))) {
+            // A relative folder would be taken from wherever the uninstaller runs.
+            ask(Prompt::UninstallFolderUnknown, QStringLiteral("致命的エラー"),
+                U_ + QStringLiteral("フォルダが絶対パスで書かれていません．\n") + choices_.folder.trimmed() + QStringLiteral("\n") + U_
+                    + QStringLiteral("は続行できません．"),
+                Buttons::Ok, Icon::Stop);
+            throw StopPass{};
+        }
+        app_ = WithTrailingSeparator(CleanFolder(NativePath(choices_.folder.trimmed())));
         s_.folders().setInstallFolder(app_);
+        fixRoots();
 
         if (!s_.programId().isEmpty())
             s_.profiles().removeSection(s_.folderRecordPath(), s_.programId());
