@@ -154,7 +154,25 @@ void ReportMutation(const QString& path, const char* operation)
 
 QString SystemMessage(int error)
 {
-    return ToFullWidth(QString::fromLocal8Bit(std::strerror(error)));
+    // The common reasons in Japanese; the rest as the system says them, in ASCII.
+    switch (error) {
+    case ENOENT:
+        return QStringLiteral("ファイルまたはフォルダが見つかりません．");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("アクセス権がありません．");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("ディスクの空き容量が不足しています．");
+    case EROFS:
+        return QStringLiteral("書き込み禁止のドライブ(読み取り専用のファイルシステム)です．");
+    case ENOTEMPTY:
+        return QStringLiteral("フォルダが空ではありません．");
+    case EISDIR:
+        return QStringLiteral("同じ名前のフォルダがあります．");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
 }
 
 bool Exists(const QString& path)

@@ -475,6 +475,7 @@ void InstallPass::makeShortcuts()
         QString shown = link;
         if (shown.startsWith(QLatin1Char('\\')))
             shown.remove(0, 1);
+        shown = NativePath(shown); // one kind of separator on the status line
         status(QStringLiteral("ショートカットを作成しています．．．\nCreateTarget -> ") + target
                + QStringLiteral("\nCreating -> ") + shown);
         checkAbort();

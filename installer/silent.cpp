@@ -371,8 +371,9 @@ int RunSilent(const CommandLine& cl, const SilentContext& context)
             frontEnd.ask({Prompt::LockedFiles, QStringLiteral("情報"),
                           QStringLiteral("ファイルのコピー時に，いくつかのファイルがロックされていました．\nこれらのファイルは，Windowsの再起動時に更新されます．"),
                           Buttons::Ok, Icon::Information});
-        if (frontEnd.ask({Prompt::Restart, QStringLiteral("再起動"), QStringLiteral("システムを再起動しますか？"), Buttons::YesNo,
-                          Icon::Question})
+        if (frontEnd.ask({Prompt::Restart, QStringLiteral("システム設定の変更"),
+                          QStringLiteral("新しい設定を有効にするには，コンピュータを再起動する必要があります．\n今すぐ再起動しますか？"),
+                          Buttons::YesNo, Icon::Question})
             == Answer::Yes) {
             session->services().rebooter->requestReboot();
         } else {

@@ -6,6 +6,7 @@
 #include "installer/session.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 
@@ -32,7 +33,8 @@ private:
     }
 
     void fixRoots();
-    bool insideRoots(const QString& path) const;
+    bool insideRoots(const QString& path, const QStringList& roots) const;
+    bool folderInside(const QString& folder, const QStringList& roots) const;
     bool insideInstallFolder(const QString& path) const;
     bool mayDelete(const QString& path, const QString& header, bool logRefusal);
     void deleteFiles(const QStringList& values, bool logFailures);
@@ -51,7 +53,9 @@ private:
     Protection protection_;
     QString app_;
     QString appCanonical_;   // the install folder's real path; empty when it is protected
-    QStringList roots_;      // real paths of the folders an installation writes into
+    QStringList roots_;         // real paths of the folders whose listed files may go
+    QStringList shortcutRoots_; // and where listed shortcuts may go
+    QStringList own_;           // the installer's own records
     QString patterns_;
     bool deleteAll_ = false;
     SharedFileAnswer shared_ = SharedFileAnswer::None;
@@ -64,6 +68,18 @@ QString RealFolder(const QString& folder)
     const QString clean = CleanFolder(folder);
     const QString canonical = QFileInfo(clean).canonicalFilePath();
     return canonical.isEmpty() ? clean : canonical;
+}
+
+/// A shortcut outside the install folder is this installation's when it is a desktop
+/// entry whose program or working folder lies in the install folder.
+bool PointsInto(const QString& path, const QString& app)
+{
+    if (!path.endsWith(QLatin1String(".desktop"), Qt::CaseInsensitive) || app.isEmpty())
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > 64 * 1024)
+        return false;
+    return file.readAll().contains(fs::NativeName(WithoutTrailingSeparator(app)));
 }
 
 bool Within(const QString& realFolder, const QString& root)
@@ -81,21 +97,36 @@ void UninstallPass::fixRoots()
     if (!appCanonical_.isEmpty())
         roots_ << appCanonical_;
     const FolderTable& folders = s_.folders();
-    for (Macro m : {Macro::Prg, Macro::Win, Macro::Sys, Macro::Smn, Macro::Sta, Macro::Dsk, Macro::Sup, Macro::Sen,
-                    Macro::CSmn, Macro::CSta, Macro::CDsk, Macro::CSup}) {
-        const QString value = folders.value(m);
-        if (value.isEmpty() || CleanFolder(value) == QLatin1String("/"))
-            continue;
-        roots_ << RealFolder(value);
-    }
+    const auto add = [](QStringList& list, const QString& value) {
+        if (!value.isEmpty() && CleanFolder(value) != QLatin1String("/") && QDir::isAbsolutePath(value))
+            list << RealFolder(value);
+    };
+    // Files: the install folder and the installer's own folders ((Win), (Sys), send-to).
+    add(roots_, s_.environment().installerDataFolder());
+    for (Macro m : {Macro::Win, Macro::Sys, Macro::Sen})
+        add(roots_, folders.value(m));
+    // Shortcuts (and their empty group folders) also in the menus, desktop and autostart.
+    shortcutRoots_ = roots_;
+    for (Macro m : {Macro::Smn, Macro::Sta, Macro::Dsk, Macro::Sup, Macro::CSmn, Macro::CSta, Macro::CDsk, Macro::CSup})
+        add(shortcutRoots_, folders.value(m));
+    // The installer's own records are never an entry to delete.
+    own_ = {s_.environment().registryStorePath(), s_.folderRecordPath(), s_.uninstallerPath()};
 }
 
-bool UninstallPass::insideRoots(const QString& path) const
+bool UninstallPass::insideRoots(const QString& path, const QStringList& roots) const
 {
     if (!QDir::isAbsolutePath(path))
         return false; // a relative entry would depend on where the uninstaller runs
     const QString folder = RealFolder(FolderOf(CleanFolder(path)));
-    return std::any_of(roots_.begin(), roots_.end(), [&](const QString& root) { return Within(folder, root); });
+    return std::any_of(roots.begin(), roots.end(), [&](const QString& root) { return Within(folder, root); });
+}
+
+bool UninstallPass::folderInside(const QString& folder, const QStringList& roots) const
+{
+    if (!QDir::isAbsolutePath(folder))
+        return false;
+    const QString real = RealFolder(folder);
+    return std::any_of(roots.begin(), roots.end(), [&](const QString& root) { return Within(real, root); });
 }
 
 bool UninstallPass::insideInstallFolder(const QString& folder) const
@@ -109,10 +140,13 @@ bool UninstallPass::mayDelete(const QString& path, const QString& header, bool l
 {
     QString reason;
     const bool pattern = HasWildcard(FileNameOf(path));
-    if (pattern ? !insideInstallFolder(FolderOf(path)) : !insideRoots(path))
+    const QStringList& roots = header == QLatin1String("<ShortCut> ") ? shortcutRoots_ : roots_;
+    if (pattern ? !insideInstallFolder(FolderOf(path)) : (!insideRoots(path, roots) || own_.contains(CleanFolder(path))))
         reason = S_ + QStringLiteral("先のフォルダの外にあるため，削除しませんでした．");
     else if (!pattern && fs::IsRealFolder(path))
         reason = QStringLiteral("フォルダのため，削除しませんでした．");
+    else if (&roots == &shortcutRoots_ && !insideInstallFolder(FolderOf(path)) && !PointsInto(path, app_))
+        reason = QStringLiteral("この") + S_ + QStringLiteral("で作成したショートカットではないため，削除しませんでした．");
     if (reason.isEmpty())
         return true;
     fe_.note(QStringLiteral("not deleted (outside the installation or a folder): ") + path);
@@ -185,7 +219,7 @@ void UninstallPass::deleteShortcuts()
         // The shortcut's group folder goes when it is empty; the standard folders stay.
         const QString folder = WithTrailingSeparator(FolderOf(path));
         const bool standard = std::any_of(kept.begin(), kept.end(), [&](const QString& k) { return SameText(k, folder); });
-        if (!standard && !protection_.isProtected(folder))
+        if (!standard && !protection_.isProtected(folder) && folderInside(folder, shortcutRoots_))
             fs::RemoveFolder(folder);
     }
 }
@@ -195,17 +229,17 @@ void UninstallPass::deleteFolders()
     const QStringList folders = s_.readList(u"DeleteFolder", u"Folder");
     for (auto it = folders.crbegin(); it != folders.crend(); ++it) {
         const QString folder = WithTrailingSeparator(NativePath(*it));
-        if (!QDir::isAbsolutePath(folder)) {
+        if (QDir::isAbsolutePath(folder) && protection_.isProtected(folder)) {
+            fe_.note(QStringLiteral("protected folder kept: ") + folder);
+            continue;
+        }
+        if (!folderInside(folder, shortcutRoots_)) {
             log_.add(QStringLiteral("<Folder> "), folder, S_ + QStringLiteral("先のフォルダの外にあるため，削除しませんでした．"));
             continue;
         }
         // Patterns are deleted only in real folders inside the install folder, never
         // through a link that leads out of it.
         const bool inside = insideInstallFolder(folder) && !fs::IsLink(folder);
-        if (protection_.isProtected(folder)) {
-            fe_.note(QStringLiteral("protected folder kept: ") + folder);
-            continue;
-        }
         const int error = inside ? DeleteInFolder(s_, folder, patterns_) : fs::RemoveFolder(folder);
         if (error && !(inside && deleteAll_))
             log_.addSystemError(QStringLiteral("<Folder> "), folder, error);
