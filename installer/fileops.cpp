@@ -3,7 +3,10 @@
 #include "installer/folders.h"
 #include "installer/textrules.h"
 
+#include "common/codepage.h"
+
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -23,7 +26,7 @@ MutationObserver& Observer()
 
 QByteArray Native(const QString& path)
 {
-    return QFile::encodeName(path);
+    return NativeName(path);
 }
 
 /// The path without a trailing "/" (but "/" stays "/").
@@ -98,6 +101,46 @@ int CopyData(int in, int out, const std::function<void()>& keepAlive)
 
 } // namespace
 
+QByteArray NativeName(const QString& path)
+{
+    // Fast path: nothing escaped.
+    if (std::none_of(path.begin(), path.end(), [](QChar c) { return c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF; }))
+        return path.toUtf8();
+    QByteArray bytes;
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        const char16_t c = path[i].unicode();
+        const bool escaped = c >= 0xDC80 && c <= 0xDCFF && !(i > 0 && path[i - 1].isHighSurrogate());
+        if (!escaped)
+            continue;
+        bytes += QStringView(path).mid(run, i - run).toUtf8();
+        bytes += char(c - 0xDC00);
+        run = i + 1;
+    }
+    bytes += QStringView(path).mid(run).toUtf8();
+    return bytes;
+}
+
+QString FromNativeName(const QByteArray& bytes)
+{
+    if (common::IsValidUtf8(bytes))
+        return QString::fromUtf8(bytes);
+    QString text;
+    qsizetype i = 0;
+    while (i < bytes.size()) {
+        const uchar lead = uchar(bytes[i]);
+        const qsizetype length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 0;
+        if (length > 0 && i + length <= bytes.size() && common::IsValidUtf8(QByteArrayView(bytes.constData() + i, length))) {
+            text += QString::fromUtf8(bytes.constData() + i, length);
+            i += length;
+        } else {
+            text += QChar(char16_t(0xDC00 + lead)); // kept as the code page module escapes it
+            ++i;
+        }
+    }
+    return text;
+}
+
 void SetMutationObserver(MutationObserver observer)
 {
     Observer() = std::move(observer);
@@ -111,7 +154,25 @@ void ReportMutation(const QString& path, const char* operation)
 
 QString SystemMessage(int error)
 {
-    return ToFullWidth(QString::fromLocal8Bit(std::strerror(error)));
+    // The common reasons in Japanese; the rest as the system says them, in ASCII.
+    switch (error) {
+    case ENOENT:
+        return QStringLiteral("ファイルまたはフォルダが見つかりません．");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("アクセス権がありません．");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("ディスクの空き容量が不足しています．");
+    case EROFS:
+        return QStringLiteral("書き込み禁止のドライブ(読み取り専用のファイルシステム)です．");
+    case ENOTEMPTY:
+        return QStringLiteral("フォルダが空ではありません．");
+    case EISDIR:
+        return QStringLiteral("同じ名前のフォルダがあります．");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
 }
 
 bool Exists(const QString& path)
@@ -130,6 +191,18 @@ bool IsFolder(const QString& path)
 {
     struct stat st {};
     return ::stat(Native(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsRealFolder(const QString& path)
+{
+    struct stat st {};
+    return ::lstat(Native(Bare(path)).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsLink(const QString& path)
+{
+    struct stat st {};
+    return ::lstat(Native(Bare(path)).constData(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 std::optional<qint64> FileSize(const QString& path)
@@ -273,6 +346,45 @@ int CopyFileAtomically(const QString& source, const QString& destination, const 
     return CopyOverExistingFile(in.fd, st, folder, target, keepAlive);
 }
 
+int WriteFileReplacing(const QString& path, const QByteArray& bytes)
+{
+    const QByteArray target = Native(path);
+    const QString folder = FolderOf(path);
+    if (folder.isEmpty())
+        return EINVAL;
+    struct stat old {};
+    const bool exists = ::lstat(target.constData(), &old) == 0;
+    if (exists && S_ISDIR(old.st_mode))
+        return EISDIR;
+    const mode_t mode = exists && S_ISREG(old.st_mode) ? (old.st_mode & 07777) : 0644;
+    ReportMutation(path, "write");
+    QByteArray temp = Native(folder + QStringLiteral(".setup-XXXXXX"));
+    Fd out{::mkostemp(temp.data(), O_CLOEXEC)};
+    if (out.fd < 0)
+        return errno;
+    const auto discard = [&](int error) {
+        if (out.fd >= 0)
+            ::close(out.release());
+        ::unlink(temp.constData());
+        return error;
+    };
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(out.fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return discard(errno);
+        done += n;
+    }
+    if (::fchmod(out.fd, mode) != 0 || ::fsync(out.fd) != 0)
+        return discard(errno);
+    if (::close(out.release()) != 0)
+        return discard(errno);
+    if (::rename(temp.constData(), target.constData()) != 0)
+        return discard(errno);
+    return 0;
+}
+
 int MakeFolder(const QString& folder)
 {
     ReportMutation(folder, "mkdir");
@@ -329,7 +441,7 @@ QStringList EntriesOf(const QString& folder)
         const char* name = entry->d_name;
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
             continue;
-        names << QFile::decodeName(name);
+        names << FromNativeName(QByteArray(name));
     }
     ::closedir(dir);
     return names;
@@ -371,8 +483,10 @@ int DeletePath(const QString& pathOrPattern, const Protection& protection)
         if (protection.isProtected(folder))
             return EPERM;
         struct stat st {};
-        if (::stat(Native(folder).constData(), &st) != 0)
+        if (::lstat(Native(Bare(folder)).constData(), &st) != 0)
             return errno;
+        if (!S_ISDIR(st.st_mode))
+            return S_ISLNK(st.st_mode) ? ELOOP : ENOTDIR; // never enumerate through a link
         int first = 0;
         for (const QString& entry : EntriesOf(folder)) {
             if (!WildcardMatch(name, entry))

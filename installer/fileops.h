@@ -23,12 +23,20 @@ using MutationObserver = std::function<void(const QString& path, const char* ope
 void SetMutationObserver(MutationObserver observer);
 void ReportMutation(const QString& path, const char* operation);
 
+/// The bytes of a path on this system: UTF-8, except that a byte a definition held that
+/// is no character of the code page (kept by the code page module as U+DC80 + byte) is
+/// written as that very byte. FromNativeName is the reverse.
+QByteArray NativeName(const QString& path);
+QString FromNativeName(const QByteArray& bytes);
+
 /// The system's text for an error, in fullwidth characters (as the error log shows it).
 QString SystemMessage(int error);
 
 bool Exists(const QString& path);      // anything, symbolic links included
 bool IsFile(const QString& path);      // a regular file (following links)
 bool IsFolder(const QString& path);    // a folder (following links)
+bool IsRealFolder(const QString& path); // a folder, not a link to one
+bool IsLink(const QString& path);       // a symbolic link (a trailing "/" is ignored)
 std::optional<qint64> FileSize(const QString& path);
 /// Modification time in nanoseconds since the epoch.
 std::optional<qint64> ModificationTime(const QString& path);
@@ -41,6 +49,11 @@ std::optional<qint64> ModificationTime(const QString& path);
 /// `keepAlive` is called between chunks of a long copy.
 int CopyFileAtomically(const QString& source, const QString& destination,
                        const std::function<void()>& keepAlive = {});
+
+/// Replaces `path` with `bytes` in one step: a temporary file in its folder, synced and
+/// renamed over it. A symbolic link at `path` is replaced, never followed, as copies do.
+/// An existing file's permissions are kept; a new file gets 0644. 0 or an errno value.
+int WriteFileReplacing(const QString& path, const QByteArray& bytes);
 
 /// Creates an empty file with a unique name from `templatePath` ("…XXXXXX"), never
 /// opening an existing file; gives its path or empty (with `error`).

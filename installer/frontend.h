@@ -31,6 +31,8 @@ enum class Prompt {
     InstallStopped,       // the installation cannot go on (after a refusal)
     CreateFolder,         // Yes/No: create the missing install folder
     FolderCreationFailed, // the install folder could not be created
+    FolderRefused,        // the install folder is a protected folder or cannot be recorded
+    FolderNotEmpty,       // Yes/No: install into a folder that already holds files
     DiskChange,           // OK/Cancel: insert the next disk
     Overwrite,            // Yes/No: replace an existing file
     SizeUnknown,          // progress falls back to counting entries

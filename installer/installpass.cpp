@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QHash>
+#include <QSet>
 #include <array>
 #include <cerrno>
 #include <cmath>
@@ -58,6 +59,8 @@ private:
     void readAssociations();
     void checkSpace();
     void fixInstallFolder();
+    void refuseUnusableFolder();
+    void warnAboutOwnFiles();
     void readEarlierInstallation();
     void makeFolders();
     void copyFiles();
@@ -93,6 +96,8 @@ private:
     int disk_ = 1;
     bool locked_ = false;
     bool restart_ = false;
+    bool uninstallRecorded_ = false; // UNSETUP.INI written and the uninstall entry made
+    QSet<QString> earlierShared_; // shared files the earlier installation counted
     QHash<QString, QString> sourceNames_; // folded name -> name in the source folder
     bool sourceNamesRead_ = false;
 };
@@ -153,7 +158,7 @@ void InstallPass::checkSpace()
     fileCount_ = int(entries_.size());
     for (const QString& entry : entries_) {
         const QString destination = FieldOf(entry, 1);
-        const QString name = FileNameOf(destination.left(destination.indexOf(QLatin1Char('|'))));
+        const QString name = FileNameOf(s_.expand(destination.left(destination.indexOf(QLatin1Char('|')))));
         const auto size = fs::FileSize(findSource(name));
         if (!size) {
             sizesKnown_ = false;
@@ -189,7 +194,10 @@ void InstallPass::fixInstallFolder()
         folder = s_.environment().homeFolder() + folder.mid(2);
     folder = CleanFolder(s_.absolutePath(folder));
     app_ = WithTrailingSeparator(folder);
-    if (!fs::IsFolder(app_)) {
+    refuseUnusableFolder();
+    if (fs::IsFolder(app_)) {
+        warnAboutOwnFiles();
+    } else {
         const Answer answer = ask(Prompt::CreateFolder, QStringLiteral("フォルダ作成"),
                                   app_ + QStringLiteral("\n\nこのフォルダは存在しません．作成してもよろしいですか？"),
                                   Buttons::YesNo, Icon::Question);
@@ -205,6 +213,39 @@ void InstallPass::fixInstallFolder()
     s_.folders().setInstallFolder(app_);
     // The installer's own folders ((Win) with the registry, (Sys)) exist from here on.
     fs::CreateFolderPath(s_.folders().value(Macro::Sys));
+}
+
+/// An install folder that the uninstaller could not remove safely is refused before
+/// anything is written: the root, the home folder and the other protected folders, and
+/// a name the uninstall definition cannot record.
+void InstallPass::refuseUnusableFolder()
+{
+    QString reason;
+    if (s_.protection().isProtected(app_))
+        reason = QStringLiteral("このフォルダはシステムやユーザーの大切なフォルダ(ホームフォルダなど)のため，") + S_
+            + QStringLiteral("フォルダにはできません．");
+    else
+        reason = UnrepresentablePathReason(app_);
+    if (reason.isEmpty())
+        return;
+    ask(Prompt::FolderRefused, S_ + QStringLiteral("フォルダの確認"), app_ + QStringLiteral("\n\n") + reason + QStringLiteral("\n別のフォルダを指定してください．"),
+        Buttons::Ok, Icon::Stop);
+    stop();
+}
+
+/// A folder that already holds files (and no earlier installation of ours): its files
+/// are the user's, and an uninstallation keeps them unless told to delete everything.
+void InstallPass::warnAboutOwnFiles()
+{
+    if (fs::IsFile(app_ + QStringLiteral("UNSETUP.INI")) || QDir(app_).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
+        return;
+    const Answer answer = ask(Prompt::FolderNotEmpty, S_ + QStringLiteral("フォルダの確認"),
+                              app_ + QStringLiteral("\n\nこのフォルダには既にファイルがあります．\n") + U_ + QStringLiteral("では，")
+                                  + S_ + QStringLiteral("でコピーしたファイルだけが削除され，元からあるファイルは残ります．\n\nこのフォルダに")
+                                  + S_ + QStringLiteral("してもよろしいですか？"),
+                              Buttons::YesNo, Icon::Question);
+    if (answer != Answer::Yes)
+        stop();
 }
 
 void InstallPass::readEarlierInstallation()
@@ -245,6 +286,11 @@ void InstallPass::readEarlierInstallation()
     readList("DeleteShortCut", "File", shortcutList_);
     readList("DeleteRegistry", "Key", registryList_);
     readList("AddDeleteFile", "File", extraList_);
+    for (const QString& value : fileList_) {
+        const PathEntry entry = SplitPathEntry(value);
+        if (HasText(entry.options, u"/S"))
+            earlierShared_.insert(entry.path);
+    }
 }
 
 void InstallPass::makeFolders()
@@ -274,30 +320,30 @@ void InstallPass::copyFiles()
 
 void InstallPass::copyEntry(int number, QString text)
 {
-    text = s_.expand(text);
+    // The entry is split into its fields before the macros are expanded: a folder whose
+    // name holds a comma or a bar must not split the entry.
     bool nextDisk = false;
     if (text.startsWith(QLatin1String("(Dch)"), Qt::CaseInsensitive)) {
         nextDisk = true;
         text = text.mid(5);
     }
-    QString options = FieldOf(text, 2);
-    if (!options.isEmpty())
-        options.prepend(QLatin1Char(','));
+    const QString options = s_.expand(FieldOf(text, 2));
     const QString target = FieldOf(text, 1);
     QString destination;
     QString sourceName;
     if (const qsizetype bar = target.indexOf(QLatin1Char('|')); bar >= 0) {
-        const QString before = target.left(bar);
+        const QString before = s_.expand(target.left(bar));
         const QString folder = FolderOf(before);
-        const QString newName = WithLeadingSeparator(target.mid(bar + 1));
+        const QString newName = WithLeadingSeparator(s_.expand(target.mid(bar + 1)));
         destination = folder.isEmpty() ? newName.mid(1) : folder + newName;
         sourceName = FileNameOf(before);
-    } else if (target.endsWith(QLatin1Char('_'))) {
-        destination = FolderOf(target) + QStringLiteral("AUTO.EXT");
-        sourceName = FileNameOf(target);
     } else {
-        destination = target;
-        sourceName = FileNameOf(target);
+        const QString expanded = s_.expand(target);
+        if (expanded.endsWith(QLatin1Char('_')))
+            destination = FolderOf(expanded) + QStringLiteral("AUTO.EXT");
+        else
+            destination = expanded;
+        sourceName = FileNameOf(expanded);
     }
     destination = s_.absolutePath(destination);
     QString source = findSource(sourceName);
@@ -353,7 +399,9 @@ void InstallPass::copyEntry(int number, QString text)
                     copy = sourceTime && destinationTime && *sourceTime > *destinationTime;
                 }
             }
-            if (HasText(options, u"/S"))
+            // A reinstallation into the same folder counts a shared file once: the
+            // earlier installation's count is this installation's count.
+            if (HasText(options, u"/S") && !earlierShared_.contains(destination))
                 ChangeSharedCount(s_.registry(), destination, true);
             if (HasText(options, u"/W"))
                 copy = false;
@@ -361,7 +409,7 @@ void InstallPass::copyEntry(int number, QString text)
             if (HasText(options, u"/R") && fs::Exists(destination))
                 RegisterServer(s_, destination, true, &fe_);
             if (error == 0)
-                fileList_ << destination + options;
+                fileList_ << JoinPathEntry(destination, options);
             else
                 log_.addSystemError(kFileHeader, destination, error);
         }
@@ -427,6 +475,7 @@ void InstallPass::makeShortcuts()
         QString shown = link;
         if (shown.startsWith(QLatin1Char('\\')))
             shown.remove(0, 1);
+        shown = NativePath(shown); // one kind of separator on the status line
         status(QStringLiteral("ショートカットを作成しています．．．\nCreateTarget -> ") + target
                + QStringLiteral("\nCreating -> ") + shown);
         checkAbort();
@@ -587,7 +636,8 @@ void InstallPass::writeUninstallDefinition()
         return;
     Profiles& profiles = s_.profiles();
     const QString file = app_ + QStringLiteral("UNSETUP.INI");
-    fs::RemoveFile(file);
+    // The old definition is replaced in one step when the new one is complete: a failed
+    // write keeps it.
     profiles.forget(file);
     profiles.setDeferred(true);
     // The definition is CP932 like every definition. A path that CP932 cannot hold (a
@@ -599,6 +649,18 @@ void InstallPass::writeUninstallDefinition()
         writeDefinitionEntries(file);
     }
 
+    QString error;
+    if (!profiles.flush(&error)) {
+        // Without its uninstall definition the installation cannot be removed again: no
+        // uninstall entry points at a file that is not there.
+        profiles.setDeferred(false);
+        profiles.forget(file);
+        log_.add(kFileHeader, file, error);
+        fe_.note(QStringLiteral("uninstall definition not written: ") + file + QStringLiteral(": ") + error);
+        return;
+    }
+    profiles.setDeferred(false);
+
     const QString unsetupKey = s_.read(u"Title", u"UnSetupKey", s_.uninstallTitle());
     const QString entryKey = UninstallListKey() + QLatin1Char('\\') + unsetupKey;
     Registry& registry = s_.registry();
@@ -606,13 +668,7 @@ void InstallPass::writeUninstallDefinition()
                       RegValue::String(s_.read(u"Title", u"UnSetupDisplay", unsetupKey)));
     registry.setValue(RegRoot::LocalMachine, entryKey, QStringLiteral("UninstallString"),
                       RegValue::String(s_.uninstallerPath() + QStringLiteral(" \"") + file + QLatin1Char('"')));
-
-    QString error;
-    if (!profiles.flush(&error)) {
-        // Without its uninstall definition the installation could not be removed again.
-        log_.add(kFileHeader, file, ToFullWidth(error));
-    }
-    profiles.setDeferred(false);
+    uninstallRecorded_ = true;
 }
 
 bool InstallPass::writeDefinitionEntries(const QString& file)
@@ -642,9 +698,11 @@ bool InstallPass::writeDefinitionEntries(const QString& file)
             const int n = index.find(entry);
             const QString key = prefix + QString::number(n);
             if (keepShared) {
-                const QString old = profiles.read(file, section, key);
-                if (HasText(old, u"/S") && !HasText(entry, u"/S"))
-                    entry += entry.contains(QLatin1Char(',')) ? QStringLiteral("/S") : QStringLiteral(",/S");
+                // Only the option field counts: paths such as "/usr/share" hold "/S" too.
+                const PathEntry old = SplitPathEntry(profiles.read(file, section, key));
+                const PathEntry now = SplitPathEntry(entry);
+                if (HasText(old.options, u"/S") && !HasText(now.options, u"/S"))
+                    entry = JoinPathEntry(now.path, now.options + QStringLiteral("/S"));
             }
             write(section, key, entry);
             index.written(n, entry);
@@ -699,7 +757,7 @@ void InstallPass::finish()
         const QString done = S_ + QStringLiteral("が完了しました．");
         status(done);
         QString text = done;
-        if (!s_.setupOnly())
+        if (uninstallRecorded_)
             text += QStringLiteral("\n\nプログラムの") + U_ + QStringLiteral("は，\n「アプリケーションの追加と削除」から行ってください．");
         ask(Prompt::InstallCompleted, QStringLiteral("完了"), text, Buttons::Ok, Icon::Information);
     }

@@ -76,10 +76,12 @@ ExpandedFile ExpandCompressed(Session& session, const QString& source, const QSt
     }
     // The expanded file carries the compressed file's time, so that "newer" keeps its
     // meaning when an existing file is replaced.
+    // and its permissions, as a plain copy keeps them (the temporary file is private).
     struct stat st {};
     if (::stat(QFile::encodeName(source).constData(), &st) == 0) {
         const struct timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
         ::utimensat(AT_FDCWD, QFile::encodeName(result.tempPath).constData(), times, 0);
+        ::chmod(QFile::encodeName(result.tempPath).constData(), st.st_mode & 0777);
     }
     if (SameText(FileNameOf(destination), u"AUTO.EXT"))
         result.destination = FolderOf(destination) + expandedName;

@@ -56,9 +56,13 @@ bool Profiles::hasSection(const QString& file, QStringView section)
 
 bool Profiles::save(const QString& file, Entry& e, QString* error)
 {
-    fs::ReportMutation(file, "write");
-    if (!common::SaveIniFile(file, e.doc, error))
+    // Replaced in one step, and a link planted under the file's name is replaced rather
+    // than followed out of the folder.
+    if (const int failure = fs::WriteFileReplacing(file, e.doc.toBytes())) {
+        if (error)
+            *error = fs::SystemMessage(failure);
         return false;
+    }
     e.dirty = false;
     e.exists = ::stat(QFile::encodeName(file).constData(), &e.st) == 0;
     return true;
@@ -140,10 +144,11 @@ void Profiles::pin(const QString& file)
 int FindKeyNumber(Profiles& profiles, const QString& file, const QString& section, const QString& prefix,
                   const QString& entry, Qt::CaseSensitivity cs)
 {
-    const QString wanted = FieldOf(entry, 1);
+    // The path part of an entry: a path may hold commas itself.
+    const QString wanted = SplitPathEntry(entry).path;
     for (int n = 1;; ++n) {
         const QString value = profiles.read(file, section, prefix + QString::number(n));
-        if (value.isEmpty() || FieldOf(value, 1).compare(wanted, cs) == 0)
+        if (value.isEmpty() || SplitPathEntry(value).path.compare(wanted, cs) == 0)
             return n;
     }
 }
@@ -156,7 +161,7 @@ KeyNumberIndex::KeyNumberIndex(Profiles& profiles, QString file, QString section
 
 QString KeyNumberIndex::keyOf(const QString& entry) const
 {
-    const QString field = FieldOf(entry, 1);
+    const QString field = SplitPathEntry(entry).path;
     return cs_ == Qt::CaseSensitive ? field : field.toCaseFolded();
 }
 

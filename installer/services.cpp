@@ -30,6 +30,7 @@ struct MsTarget {
     QByteArray path;     // the input file
     int outputFd = -1;   // for the output: an already open descriptor
     off_t limit = -1;    // bytes the output may take
+    bool* overflow = nullptr; // set when the stream holds more than the limit
 };
 
 struct MsFile {
@@ -37,6 +38,7 @@ struct MsFile {
     bool owned = false;
     off_t limit = -1;
     off_t written = 0;
+    bool* overflow = nullptr;
 };
 
 mspack_file* MsOpen(mspack_system*, const char* filename, int mode)
@@ -50,6 +52,7 @@ mspack_file* MsOpen(mspack_system*, const char* filename, int mode)
         }
         file->fd = target->outputFd;
         file->limit = target->limit;
+        file->overflow = target->overflow;
     } else {
         if (mode != MSPACK_SYS_OPEN_READ) {
             delete file;
@@ -93,11 +96,13 @@ int MsRead(mspack_file* f, void* buffer, int bytes)
 int MsWrite(mspack_file* f, void* buffer, int bytes)
 {
     auto* file = reinterpret_cast<MsFile*>(f);
-    // Output beyond the header's length is dropped: a damaged stream cannot make the
-    // file larger than the header promised.
+    // Output beyond the header's length is not written, and marks the file as damaged:
+    // a stream that does not agree with its header is never installed cut short.
     off_t allowed = bytes;
     if (file->limit >= 0)
         allowed = std::max<off_t>(0, std::min<off_t>(bytes, file->limit - file->written));
+    if (allowed < bytes && file->overflow)
+        *file->overflow = true;
     for (off_t done = 0; done < allowed;) {
         const ssize_t n = ::write(file->fd, static_cast<char*>(buffer) + done, size_t(allowed - done));
         if (n < 0 && errno == EINTR)
@@ -212,6 +217,8 @@ Expander::Result SzddExpander::expand(const QString& compressed, const QString& 
         result.message = fs::SystemMessage(result.error);
     } else {
         out.limit = header->length;
+        bool overflow = false;
+        out.overflow = &overflow;
         const int code = d->extract(d, header, reinterpret_cast<const char*>(&out));
         const off_t size = ::lseek(out.outputFd, 0, SEEK_END);
         if (::close(out.outputFd) != 0 && code == MSPACK_ERR_OK) {
@@ -219,6 +226,8 @@ Expander::Result SzddExpander::expand(const QString& compressed, const QString& 
             result.message = fs::SystemMessage(result.error);
         } else if (code != MSPACK_ERR_OK) {
             result.message = MspackError(code);
+        } else if (overflow) {
+            result.message = MspackError(MSPACK_ERR_DATAFORMAT);
         } else if (size != header->length) {
             result.message = QStringLiteral("圧縮ファイルが途中で終わっています．");
         } else {

@@ -31,6 +31,33 @@ bool IsOwnFolder(const QString& folder)
         && st.st_uid == ::getuid();
 }
 
+/// As the superuser, an uninstall definition that another user owns or may change would
+/// let that user choose what is deleted: it is refused.
+QString UnsafeDefinitionReason(const QString& path)
+{
+    if (::geteuid() != 0)
+        return {};
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {}; // missing: the copy fails and says so
+    if (st.st_uid != 0 || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        return QStringLiteral("【致命的エラー  →  iniファイルの所有者または書き込み権限が安全ではありません】");
+    return {};
+}
+
+/// A definition is an INI text: a file over the loader's limit or with NUL bytes (a
+/// binary file) is not read as an empty definition.
+bool ReadableDefinition(const QString& path)
+{
+    common::IniDocument doc;
+    if (!common::LoadIniFile(path, doc))
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    return !file.readAll().contains('\0');
+}
+
 } // namespace
 
 QString ProgramVersion()
@@ -43,8 +70,10 @@ Mode ModeOfArgument(const QString& firstArgument)
     return FileNameOf(firstArgument) == kUnsetupIni ? Mode::Unsetup : Mode::Setup;
 }
 
-QString CreateWorkFolder(const QString& tempFolder)
+QString CreateWorkFolder(const QString& tempFolder, bool* created)
 {
+    if (created)
+        *created = true;
     const QString tmp = WithTrailingSeparator(tempFolder);
     for (int n = 1; n <= 99; ++n) {
         const QString candidate = tmp + QStringLiteral("TSTMP%1/").arg(n);
@@ -63,6 +92,8 @@ QString CreateWorkFolder(const QString& tempFolder)
         }
     }
     const QString last = tmp + QStringLiteral("TSTMP99/");
+    if (created)
+        *created = false;
     return IsOwnFolder(last) ? last : QString();
 }
 
@@ -84,13 +115,17 @@ std::unique_ptr<Session> Session::Start(StartOptions options)
     const QString first = options.arguments.value(0);
     s->mode_ = ModeOfArgument(first);
 
-    s->workFolder_ = CreateWorkFolder(s->folders_.value(Macro::Tmp));
+    s->workFolder_ = CreateWorkFolder(s->folders_.value(Macro::Tmp), &s->workFolderCreated_);
     if (!s->workFolder_.isEmpty()) {
         if (!options.programPath.isEmpty())
             CopyWithAttributes(options.programPath, s->workFolder_ + QStringLiteral("SETUPB.EXE"));
         if (s->uninstalling()) {
             s->definitionPath_ = s->workFolder_ + kUnsetupIni;
-            CopyWithAttributes(QFileInfo(NativePath(first)).absoluteFilePath(), s->definitionPath_);
+            const QString given = QFileInfo(NativePath(first)).absoluteFilePath();
+            if (const QString why = UnsafeDefinitionReason(given); !why.isEmpty())
+                s->fatal_ << why;
+            else
+                CopyWithAttributes(given, s->definitionPath_);
         } else {
             s->definitionPath_ = s->workFolder_ + kSetupIni;
             const QString source = s->sourceFolder_ + kSetupIni;
@@ -98,7 +133,7 @@ std::unique_ptr<Session> Session::Start(StartOptions options)
                 CopyWithAttributes(source, s->definitionPath_);
         }
     }
-    if (s->definitionPath_.isEmpty() || !fs::IsFile(s->definitionPath_))
+    if (s->definitionPath_.isEmpty() || !fs::IsFile(s->definitionPath_) || !ReadableDefinition(s->definitionPath_))
         s->fatal_ << QStringLiteral("【致命的エラー  →  iniファイル読み込み失敗】");
     if (s->fatal_.isEmpty()) {
         s->profiles_.pin(s->definitionPath_);
@@ -164,7 +199,9 @@ QString Session::computeProposedFolder()
 {
     if (uninstalling()) {
         const QString folder = read(u"SetupFolder", u"Folder");
-        return folder.isEmpty() ? QString() : WithTrailingSeparator(absolutePath(expand(folder)));
+        // A relative folder stays as written: the uninstall pass refuses it rather than
+        // take it from wherever the uninstaller lies.
+        return folder.isEmpty() ? QString() : WithTrailingSeparator(NativePath(expand(folder)));
     }
     QString proposal = read(u"DefaultFolder", u"Folder", QStringLiteral("(Prg)\\"));
     if (!programId_.isEmpty()) {
@@ -322,26 +359,37 @@ const Protection& Session::protection() const
 
 void Session::cleanUpWorkFolders() const
 {
+    if (workFolder_.isEmpty() || !IsOwnFolder(workFolder_))
+        return; // missing, a link, or another user's: never touched
+    if (!workFolderCreated_) {
+        // A folder that was there before this run (all 99 names taken): only the files
+        // this run put there go.
+        for (const QString& name : {QStringLiteral("SETUPB.EXE"), kSetupIni, kUnsetupIni, QStringLiteral("UNSETUPB.INI")})
+            if (fs::IsFile(workFolder_ + name))
+                fs::RemoveFile(workFolder_ + name);
+        return;
+    }
+    if (DIR* dir = ::opendir(QFile::encodeName(workFolder_).constData())) {
+        QStringList files;
+        while (const dirent* entry = ::readdir(dir)) {
+            const QString name = QFile::decodeName(entry->d_name);
+            if (name != QLatin1String(".") && name != QLatin1String(".."))
+                files << name;
+        }
+        ::closedir(dir);
+        for (const QString& name : files) {
+            struct stat st {};
+            if (::lstat(QFile::encodeName(workFolder_ + name).constData(), &st) == 0 && !S_ISDIR(st.st_mode))
+                fs::RemoveFile(workFolder_ + name);
+        }
+    }
+    fs::RemoveFolder(workFolder_);
+    // Work folders that earlier runs left empty go as well; one with anything in it stays.
     const QString tmp = folders_.value(Macro::Tmp);
     for (int n = 1; n <= 99; ++n) {
         const QString folder = tmp + QStringLiteral("TSTMP%1/").arg(n);
-        if (!IsOwnFolder(folder))
-            continue; // missing, a link, or another user's: never touched
-        if (DIR* dir = ::opendir(QFile::encodeName(folder).constData())) {
-            QStringList files;
-            while (const dirent* entry = ::readdir(dir)) {
-                const QString name = QFile::decodeName(entry->d_name);
-                if (name != QLatin1String(".") && name != QLatin1String(".."))
-                    files << name;
-            }
-            ::closedir(dir);
-            for (const QString& name : files) {
-                struct stat st {};
-                if (::lstat(QFile::encodeName(folder + name).constData(), &st) == 0 && !S_ISDIR(st.st_mode))
-                    fs::RemoveFile(folder + name);
-            }
-        }
-        fs::RemoveFolder(folder);
+        if (folder != workFolder_ && IsOwnFolder(folder) && QDir(folder).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
+            fs::RemoveFolder(folder);
     }
 }
 

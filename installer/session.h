@@ -118,8 +118,8 @@ public:
     /// The folders an uninstallation never removes or empties.
     const Protection& protection() const;
 
-    /// Empties and removes every work folder (Tmp)TSTMPn of this user (n = 1..99). Called
-    /// when the program ends.
+    /// Empties and removes the work folder this run created (a TSTMPn folder that was
+    /// there before keeps everything but this run's files). Called when the program ends.
     void cleanUpWorkFolders() const;
 
 private:
@@ -137,6 +137,7 @@ private:
     QString setupWord_, uninstallWord_, setupTitle_, uninstallTitle_, copyRight1_, copyRight2_;
     QString programId_, proposedFolder_;
     int stepPause_ = 350;
+    bool workFolderCreated_ = false;
     mutable std::unique_ptr<Protection> protection_;
 };
 
@@ -146,8 +147,8 @@ Mode ModeOfArgument(const QString& firstArgument);
 
 /// Creates the work folder (Tmp)TSTMPn for the first n (1..99) that does not exist, as a
 /// private folder. When all exist, TSTMP99 is used if it is a real folder of this user;
-/// otherwise empty is returned.
-QString CreateWorkFolder(const QString& tempFolder);
+/// otherwise empty is returned. `created` tells whether this call made the folder.
+QString CreateWorkFolder(const QString& tempFolder, bool* created = nullptr);
 
 /// The program's version ("a.b.c.d"), set by the build.
 QString ProgramVersion();

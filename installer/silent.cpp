@@ -62,7 +62,8 @@ QString UsageText()
 {
     return QStringLiteral(
         "Usage: setup [--silent [--dir DIR] [--type 1|2] [--no-overwrite]\n"
-        "              [--shortcuts desktop,startmenu,startup,sendto] [--log FILE]]\n"
+        "              [--shortcuts desktop,startmenu,startup,sendto] [--delete-all]\n"
+        "              [--log FILE]]\n"
         "             [PATH-OF-UNSETUP.INI]\n"
         "\n"
         "Installs what SETUP.INI beside the program describes, or, given the path of an\n"
@@ -74,6 +75,8 @@ QString UsageText()
         "  --no-overwrite   keep files that exist already (default: newer files replace them)\n"
         "  --shortcuts L    make only the shortcuts of these places (comma-separated);\n"
         "                   default: every place the definition names\n"
+        "  --delete-all     at uninstall, when the installation offers it, also delete\n"
+        "                   everything else in the install folder (files it did not create)\n"
         "  --log FILE       write every status text, question and answer, and the error log\n"
         "  --version        print the version\n"
         "  --help           print this help\n"
@@ -82,6 +85,12 @@ QString UsageText()
         "existing file: no; set a file association: yes; delete a shared or system library\n"
         "at uninstall: no (keep it); go on although disk space is short: no (stop); show the\n"
         "error details: no (they are in the log); restart now: no.\n"
+        "\n"
+        "A silent uninstall removes the files, shortcuts, folders and registry entries the\n"
+        "installation recorded, and the files of the patterns its definition checks (*.INI,\n"
+        "*.GID). Files the installation did not create stay, and so does the install folder\n"
+        "when they are in it, unless --delete-all is given. Nothing outside the install\n"
+        "folder and the standard folders an installation writes into is ever deleted.\n"
         "\n"
         "Exit status: 0 success, 1 some steps failed (see the error log), 2 a fatal error,\n"
         "a refusal that ends the installation, or an abort.\n");
@@ -116,6 +125,8 @@ std::optional<CommandLine> ParseCommandLine(const QStringList& args, QString* er
             cl.silent = true;
         } else if (arg == QLatin1String("--no-overwrite")) {
             cl.noOverwrite = true;
+        } else if (arg == QLatin1String("--delete-all")) {
+            cl.deleteAll = true;
         } else if (arg == QLatin1String("--dir") || arg.startsWith(QLatin1String("--dir="))) {
             if (arg.contains(QLatin1Char('=')))
                 value = arg.mid(6);
@@ -160,9 +171,10 @@ std::optional<CommandLine> ParseCommandLine(const QStringList& args, QString* er
             cl.arguments << arg;
         }
     }
-    const bool silentOptions = !cl.folder.isEmpty() || cl.type != 0 || cl.noOverwrite || cl.shortcuts || !cl.logFile.isEmpty();
+    const bool silentOptions = !cl.folder.isEmpty() || cl.type != 0 || cl.noOverwrite || cl.shortcuts || !cl.logFile.isEmpty()
+        || cl.deleteAll;
     if (silentOptions && !cl.silent && !cl.help && !cl.version)
-        return fail(QStringLiteral("--dir, --type, --no-overwrite, --shortcuts and --log need --silent"));
+        return fail(QStringLiteral("--dir, --type, --no-overwrite, --shortcuts, --delete-all and --log need --silent"));
     return cl;
 }
 
@@ -186,6 +198,7 @@ Answer SilentFrontEnd::DefaultAnswer(Prompt prompt)
 {
     switch (prompt) {
     case Prompt::CreateFolder:
+    case Prompt::FolderNotEmpty:
     case Prompt::Association:
         return Answer::Yes;
     case Prompt::Overwrite:
@@ -308,6 +321,14 @@ int RunSilent(const CommandLine& cl, const SilentContext& context)
     PassOutcome outcome;
     if (session->uninstalling()) {
         UninstallChoices choices = DefaultUninstallChoices(*session);
+        if (choices.deleteAll && !cl.deleteAll) {
+            // Without a window nobody has confirmed the box "everything in the folder":
+            // files the installation did not create stay.
+            choices.deleteAll = false;
+            frontEnd.note(QStringLiteral("files the installation did not create are kept (give --delete-all to delete them)"));
+        } else if (cl.deleteAll && !choices.deleteAll) {
+            frontEnd.note(QStringLiteral("--delete-all is ignored: the installation does not offer it"));
+        }
         if (!cl.folder.isEmpty())
             frontEnd.note(QStringLiteral("--dir is ignored: an uninstallation removes the folder its definition names"));
         frontEnd.log(QStringLiteral("folder"), choices.folder);
@@ -350,8 +371,9 @@ int RunSilent(const CommandLine& cl, const SilentContext& context)
             frontEnd.ask({Prompt::LockedFiles, QStringLiteral("情報"),
                           QStringLiteral("ファイルのコピー時に，いくつかのファイルがロックされていました．\nこれらのファイルは，Windowsの再起動時に更新されます．"),
                           Buttons::Ok, Icon::Information});
-        if (frontEnd.ask({Prompt::Restart, QStringLiteral("再起動"), QStringLiteral("システムを再起動しますか？"), Buttons::YesNo,
-                          Icon::Question})
+        if (frontEnd.ask({Prompt::Restart, QStringLiteral("システム設定の変更"),
+                          QStringLiteral("新しい設定を有効にするには，コンピュータを再起動する必要があります．\n今すぐ再起動しますか？"),
+                          Buttons::YesNo, Icon::Question})
             == Answer::Yes) {
             session->services().rebooter->requestReboot();
         } else {

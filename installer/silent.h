@@ -28,6 +28,7 @@ struct CommandLine {
     QString folder;                        // --dir
     int type = 0;                          // --type (0: not given)
     bool noOverwrite = false;              // --no-overwrite
+    bool deleteAll = false;                // --delete-all (uninstall)
     std::optional<QStringList> shortcuts;  // --shortcuts: desktop, startmenu, startup, sendto
     QString logFile;                       // --log
     QStringList arguments;                 // the rest; the first may be an UNSETUP.INI

@@ -36,6 +36,42 @@ QString FieldOf(QStringView text, QChar separator, int n)
     return text.mid(start, end < 0 ? -1 : end - start).toString();
 }
 
+PathEntry SplitPathEntry(QStringView entry)
+{
+    const qsizetype comma = entry.lastIndexOf(QLatin1Char(','));
+    if (comma >= 0) {
+        const QStringView last = entry.mid(comma + 1).trimmed();
+        if (last.startsWith(QLatin1Char('/')))
+            return {entry.left(comma).toString(), last.toString()};
+    }
+    return {entry.toString(), {}};
+}
+
+QString JoinPathEntry(const QString& path, QStringView options)
+{
+    const QStringView trimmed = options.trimmed();
+    if (trimmed.isEmpty())
+        return path;
+    return path + (trimmed.startsWith(QLatin1Char('/')) ? QStringLiteral(",") : QStringLiteral(",/")) + trimmed.toString();
+}
+
+QString UnrepresentablePathReason(QStringView path)
+{
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        const QChar c = path[i];
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return QStringLiteral("制御文字を含むフォルダ名は使えません．");
+        if (c == QLatin1Char(',')) {
+            qsizetype next = i + 1;
+            while (next < path.size() && path[next] == QLatin1Char(' '))
+                ++next;
+            if (next < path.size() && IsSeparator(path[next]))
+                return QStringLiteral("「,」で終わるフォルダ名は使えません．");
+        }
+    }
+    return {};
+}
+
 QString WithTrailingSeparator(QStringView path)
 {
     if (!path.isEmpty() && IsSeparator(path.back()))

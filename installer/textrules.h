@@ -24,6 +24,21 @@ inline QString FieldOf(QStringView text, int n)
     return FieldOf(text, QLatin1Char(','), n);
 }
 
+/// A recorded list entry of an uninstall definition: *path* or *path*,*options*. The
+/// options are the last comma field when it starts with "/" (after spaces), so a path
+/// that holds commas ("…/My Apps, v2/UNSETUP.INI") comes back whole.
+struct PathEntry {
+    QString path;
+    QString options; // without the comma; empty when there are none
+};
+PathEntry SplitPathEntry(QStringView entry);
+/// The entry text for a path and its options: the options are written so that
+/// SplitPathEntry finds them again (trimmed, starting with "/").
+QString JoinPathEntry(const QString& path, QStringView options);
+/// Why a folder cannot be recorded in an uninstall definition (empty when it can): a
+/// control character, or a comma right before a separator, which would read as options.
+QString UnrepresentablePathReason(QStringView path);
+
 /// True for "\" and "/": definition texts written on Windows use either.
 inline bool IsSeparator(QChar c)
 {

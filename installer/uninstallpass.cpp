@@ -6,6 +6,8 @@
 #include "installer/session.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 
 namespace installer {
@@ -30,6 +32,11 @@ private:
         return fe_.ask(Message{prompt, title, text, buttons, icon});
     }
 
+    void fixRoots();
+    bool insideRoots(const QString& path, const QStringList& roots) const;
+    bool folderInside(const QString& folder, const QStringList& roots) const;
+    bool insideInstallFolder(const QString& path) const;
+    bool mayDelete(const QString& path, const QString& header, bool logRefusal);
     void deleteFiles(const QStringList& values, bool logFailures);
     bool decideDeletion(const QString& path, const QString& options);
     void deleteShortcuts();
@@ -45,11 +52,108 @@ private:
     const QString S_, U_;
     Protection protection_;
     QString app_;
+    QString appCanonical_;   // the install folder's real path; empty when it is protected
+    QStringList roots_;         // real paths of the folders whose listed files may go
+    QStringList shortcutRoots_; // and where listed shortcuts may go
+    QStringList own_;           // the installer's own records
     QString patterns_;
     bool deleteAll_ = false;
     SharedFileAnswer shared_ = SharedFileAnswer::None;
     ErrorLog log_;
 };
+
+/// The real path of a folder (links resolved), or its clean form when it does not exist.
+QString RealFolder(const QString& folder)
+{
+    const QString clean = CleanFolder(folder);
+    const QString canonical = QFileInfo(clean).canonicalFilePath();
+    return canonical.isEmpty() ? clean : canonical;
+}
+
+/// A shortcut outside the install folder is this installation's when it is a desktop
+/// entry whose program or working folder lies in the install folder.
+bool PointsInto(const QString& path, const QString& app)
+{
+    if (!path.endsWith(QLatin1String(".desktop"), Qt::CaseInsensitive) || app.isEmpty())
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > 64 * 1024)
+        return false;
+    return file.readAll().contains(fs::NativeName(WithoutTrailingSeparator(app)));
+}
+
+bool Within(const QString& realFolder, const QString& root)
+{
+    return !root.isEmpty() && (realFolder == root || realFolder.startsWith(root == QLatin1String("/") ? root : root + QLatin1Char('/')));
+}
+
+/// Where an uninstallation may delete: the install folder (unless it is a protected
+/// folder) and the standard folders an installation writes into. Paths are compared by
+/// their real folders, so a link inside cannot lead outside.
+void UninstallPass::fixRoots()
+{
+    if (!protection_.isProtected(app_))
+        appCanonical_ = RealFolder(app_);
+    if (!appCanonical_.isEmpty())
+        roots_ << appCanonical_;
+    const FolderTable& folders = s_.folders();
+    const auto add = [](QStringList& list, const QString& value) {
+        if (!value.isEmpty() && CleanFolder(value) != QLatin1String("/") && QDir::isAbsolutePath(value))
+            list << RealFolder(value);
+    };
+    // Files: the install folder and the installer's own folders ((Win), (Sys), send-to).
+    add(roots_, s_.environment().installerDataFolder());
+    for (Macro m : {Macro::Win, Macro::Sys, Macro::Sen})
+        add(roots_, folders.value(m));
+    // Shortcuts (and their empty group folders) also in the menus, desktop and autostart.
+    shortcutRoots_ = roots_;
+    for (Macro m : {Macro::Smn, Macro::Sta, Macro::Dsk, Macro::Sup, Macro::CSmn, Macro::CSta, Macro::CDsk, Macro::CSup})
+        add(shortcutRoots_, folders.value(m));
+    // The installer's own records are never an entry to delete.
+    own_ = {s_.environment().registryStorePath(), s_.folderRecordPath(), s_.uninstallerPath()};
+}
+
+bool UninstallPass::insideRoots(const QString& path, const QStringList& roots) const
+{
+    if (!QDir::isAbsolutePath(path))
+        return false; // a relative entry would depend on where the uninstaller runs
+    const QString folder = RealFolder(FolderOf(CleanFolder(path)));
+    return std::any_of(roots.begin(), roots.end(), [&](const QString& root) { return Within(folder, root); });
+}
+
+bool UninstallPass::folderInside(const QString& folder, const QStringList& roots) const
+{
+    if (!QDir::isAbsolutePath(folder))
+        return false;
+    const QString real = RealFolder(folder);
+    return std::any_of(roots.begin(), roots.end(), [&](const QString& root) { return Within(real, root); });
+}
+
+bool UninstallPass::insideInstallFolder(const QString& folder) const
+{
+    return QDir::isAbsolutePath(folder) && Within(RealFolder(folder), appCanonical_);
+}
+
+/// An entry is deleted only when it lies in one of the roots and is not a folder (a
+/// listed file never takes a folder with it). Anything else is skipped and logged.
+bool UninstallPass::mayDelete(const QString& path, const QString& header, bool logRefusal)
+{
+    QString reason;
+    const bool pattern = HasWildcard(FileNameOf(path));
+    const QStringList& roots = header == QLatin1String("<ShortCut> ") ? shortcutRoots_ : roots_;
+    if (pattern ? !insideInstallFolder(FolderOf(path)) : (!insideRoots(path, roots) || own_.contains(CleanFolder(path))))
+        reason = S_ + QStringLiteral("先のフォルダの外にあるため，削除しませんでした．");
+    else if (!pattern && fs::IsRealFolder(path))
+        reason = QStringLiteral("フォルダのため，削除しませんでした．");
+    else if (&roots == &shortcutRoots_ && !insideInstallFolder(FolderOf(path)) && !PointsInto(path, app_))
+        reason = QStringLiteral("この") + S_ + QStringLiteral("で作成したショートカットではないため，削除しませんでした．");
+    if (reason.isEmpty())
+        return true;
+    fe_.note(QStringLiteral("not deleted (outside the installation or a folder): ") + path);
+    if (logRefusal)
+        log_.add(header, path, reason);
+    return false;
+}
 
 bool UninstallPass::decideDeletion(const QString& path, const QString& options)
 {
@@ -90,9 +194,9 @@ bool UninstallPass::decideDeletion(const QString& path, const QString& options)
 void UninstallPass::deleteFiles(const QStringList& values, bool logFailures)
 {
     for (const QString& value : values) {
-        const QString path = NativePath(FieldOf(value, 1));
-        const QString options = FieldOf(value, 2);
-        if (path.isEmpty() || !decideDeletion(path, options))
+        const PathEntry entry = SplitPathEntry(value);
+        const QString path = NativePath(entry.path);
+        if (path.isEmpty() || !mayDelete(path, QStringLiteral("<File> "), true) || !decideDeletion(path, entry.options))
             continue;
         const int error = DeleteFileSilently(s_, path);
         if (error && logFailures)
@@ -108,12 +212,14 @@ void UninstallPass::deleteShortcuts()
                               folders.value(Macro::CSup)};
     for (const QString& value : s_.readList(u"DeleteShortCut", u"File")) {
         const QString path = NativePath(value);
+        if (!mayDelete(path, QStringLiteral("<ShortCut> "), true))
+            continue;
         if (const int error = DeleteFileSilently(s_, path))
             log_.addSystemError(QStringLiteral("<ShortCut> "), path, error);
         // The shortcut's group folder goes when it is empty; the standard folders stay.
         const QString folder = WithTrailingSeparator(FolderOf(path));
         const bool standard = std::any_of(kept.begin(), kept.end(), [&](const QString& k) { return SameText(k, folder); });
-        if (!standard && !protection_.isProtected(folder))
+        if (!standard && !protection_.isProtected(folder) && folderInside(folder, shortcutRoots_))
             fs::RemoveFolder(folder);
     }
 }
@@ -123,11 +229,17 @@ void UninstallPass::deleteFolders()
     const QStringList folders = s_.readList(u"DeleteFolder", u"Folder");
     for (auto it = folders.crbegin(); it != folders.crend(); ++it) {
         const QString folder = WithTrailingSeparator(NativePath(*it));
-        const bool inside = HasText(folder, app_);
-        if (protection_.isProtected(folder)) {
+        if (QDir::isAbsolutePath(folder) && protection_.isProtected(folder)) {
             fe_.note(QStringLiteral("protected folder kept: ") + folder);
             continue;
         }
+        if (!folderInside(folder, shortcutRoots_)) {
+            log_.add(QStringLiteral("<Folder> "), folder, S_ + QStringLiteral("先のフォルダの外にあるため，削除しませんでした．"));
+            continue;
+        }
+        // Patterns are deleted only in real folders inside the install folder, never
+        // through a link that leads out of it.
+        const bool inside = insideInstallFolder(folder) && !fs::IsLink(folder);
         const int error = inside ? DeleteInFolder(s_, folder, patterns_) : fs::RemoveFolder(folder);
         if (error && !(inside && deleteAll_))
             log_.addSystemError(QStringLiteral("<Folder> "), folder, error);
@@ -178,6 +290,12 @@ void UninstallPass::removeInstallFolder()
         fe_.note(QStringLiteral("the install folder is protected and stays: ") + app_);
         if (deleteAll_)
             log_.add(header, app_, U_ + QStringLiteral("フォルダは保護されたフォルダ(ホームフォルダなど)のため，何も削除しませんでした．"));
+        return;
+    }
+    if (fs::IsLink(app_)) {
+        // A link in place of the install folder: what it points to is not ours.
+        fe_.note(QStringLiteral("the install folder is a link and stays: ") + app_);
+        log_.add(header, app_, S_ + QStringLiteral("フォルダがリンクのため，削除しませんでした．"));
         return;
     }
     int error;
@@ -233,8 +351,17 @@ PassOutcome UninstallPass::run()
                 U_ + QStringLiteral("フォルダが不明です．\n") + U_ + QStringLiteral("は続行できません．"), Buttons::Ok, Icon::Stop);
             throw StopPass{};
         }
-        app_ = WithTrailingSeparator(CleanFolder(s_.absolutePath(choices_.folder.trimmed())));
+        if (!QDir::isAbsolutePath(NativePath(choices_.folder.trimmed()))) {
+            // A relative folder would be taken from wherever the uninstaller runs.
+            ask(Prompt::UninstallFolderUnknown, QStringLiteral("致命的エラー"),
+                U_ + QStringLiteral("フォルダが絶対パスで書かれていません．\n") + choices_.folder.trimmed() + QStringLiteral("\n") + U_
+                    + QStringLiteral("は続行できません．"),
+                Buttons::Ok, Icon::Stop);
+            throw StopPass{};
+        }
+        app_ = WithTrailingSeparator(CleanFolder(NativePath(choices_.folder.trimmed())));
         s_.folders().setInstallFolder(app_);
+        fixRoots();
 
         if (!s_.programId().isEmpty())
             s_.profiles().removeSection(s_.folderRecordPath(), s_.programId());

@@ -407,6 +407,20 @@ void SetupWindows::onAbortClicked()
     main_->close();
 }
 
+void SetupWindows::terminate()
+{
+    if (ended_)
+        return;
+    if (passRunning_)
+        main_->setEnabled(false); // the pass stops at its next abort check
+    back_->setEnabled(true);      // no question on closing
+    status_->closeWindow();
+    if (!main_->isClosed())
+        main_->close();
+    else
+        maybeEnd();
+}
+
 void SetupWindows::maybeEnd()
 {
     if (ended_ || passRunning_ || !main_->isClosed())

@@ -65,6 +65,11 @@ public:
     /// once events run. False (and nothing shown) when another installer runs.
     bool start();
 
+    /// A termination signal (SIGTERM, SIGHUP, SIGINT): a running pass is aborted as by
+    /// the abort button (without asking), the windows close and the work folder and the
+    /// lock go, as at any other end.
+    void terminate();
+
     bool hasEnded() const { return ended_; }
     int exitStatus() const { return exitStatus_; }
     /// The pass's outcome, once a pass has run.

@@ -58,16 +58,17 @@ TEST_F(SzddTest, HeaderKeepsTheMissingCharacterOfTheName)
     EXPECT_EQ(ExpandedName("plain.txt", 0), "PLAIN.TXT");
 }
 
-TEST_F(SzddTest, OutputNeverExceedsTheHeadersLength)
+TEST_F(SzddTest, StreamLongerThanItsHeaderIsAnErrorAndNeverWrittenBeyondIt)
 {
     QByteArray szdd = installertest::MakeSzdd("0123456789abcdef", 'X');
-    // The header claims 10 bytes; the stream holds 16.
+    // The header claims 10 bytes; the stream holds 16: damaged, not a 10-byte file.
     szdd[10] = 10;
     const QString compressed = m.scratch() + "long.da_";
     WriteBytes(compressed, szdd);
     const QString target = out();
     const auto result = expander.expand(compressed, target);
-    EXPECT_TRUE(result.ok) << result.message.toStdString();
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.message, QString::fromUtf8("圧縮ファイルが壊れています．"));
     EXPECT_EQ(ReadBytes(target), QByteArray("0123456789"));
 }
 

@@ -364,8 +364,10 @@ TEST_F(UninstallBehaviour, MissingRecordedFileIsLoggedButMissingExtraFileIsNot)
 TEST_F(UninstallBehaviour, ShortcutGroupGoesWithItsLastShortcutButTheMenuStays)
 {
     QDir().mkpath(m.menu() + "Group");
-    WriteBytes(m.menu() + "Group/a.desktop", "x");
-    WriteBytes(m.menu() + "top.desktop", "x");
+    // Shortcuts as the installation wrote them: their program lies in the install folder.
+    const QByteArray entry = "[Desktop Entry]\nType=Application\nExec=" + QFile::encodeName(app()) + "tool\n";
+    WriteBytes(m.menu() + "Group/a.desktop", entry);
+    WriteBytes(m.menu() + "top.desktop", entry);
     Uninstall(m, fe,
               unsetup("[DeleteShortCut]\nFile1=" + m.menu() + "Group/a.desktop\nFile2=" + m.menu() + "top.desktop\nFile3="
                       + m.desktop() + "none.desktop\n"));

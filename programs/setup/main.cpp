@@ -9,9 +9,13 @@
 #include "installer/gui/setupwindows.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
+#include <fcntl.h>
+#include <unistd.h>
 #endif
 #include <QCoreApplication>
 #include <atomic>
+#include <memory>
 #include <csignal>
 #include <cstdio>
 
@@ -23,6 +27,16 @@ void OnSignal(int)
 {
     g_abort.store(true);
 }
+
+#ifdef MWEX_SETUP_WINDOWS
+int g_signalPipe[2] = {-1, -1};
+
+void OnWindowSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+}
+#endif
 
 void Print(FILE* stream, const QString& text)
 {
@@ -56,6 +70,7 @@ int RunWithoutWindows(int argc, char** argv)
     // An interrupt aborts the pass at its next abort check, like the abort button.
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
+    std::signal(SIGHUP, OnSignal);
     installer::SilentContext context;
     context.environment = installer::Environment::FromProcess();
     context.programPath = QCoreApplication::applicationFilePath();
@@ -92,6 +107,21 @@ int RunWithWindows(int argc, char** argv)
     // Another installer runs: end at once, without a word.
     if (!windows.start())
         return installer::kExitFatal;
+    // Termination signals end the windows the way an abort does, so that the work
+    // folder and the lock go with them: the handler only writes to a pipe, and the
+    // event loop does the rest.
+    std::unique_ptr<QSocketNotifier> notifier;
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
+        notifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(notifier.get(), &QSocketNotifier::activated, &windows, [&windows] {
+            char bytes[16];
+            while (::read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
+            }
+            windows.terminate();
+        });
+        for (int sig : {SIGINT, SIGTERM, SIGHUP})
+            std::signal(sig, OnWindowSignal);
+    }
     return app.exec();
 #else
     (void)argc;
