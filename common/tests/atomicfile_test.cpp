@@ -247,3 +247,30 @@ TEST_F(AtomicFileTest, StaleTemporariesOfOurPatternAreRemovedAtTheNextRewrite)
     found.sort();
     EXPECT_EQ(found, expected);
 }
+
+TEST_F(AtomicFileTest, AnotherUsersFileIsNotTakenOverByARewrite)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to act as two users";
+    // In a folder everyone may write, a file of another user (writable by all): a rewrite
+    // would make it the writer's, so it is refused and the file stays as it was.
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    WriteBytes(path("shared.lrc"), "old");
+    ASSERT_EQ(::chmod(native("shared.lrc").constData(), 0666), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(3);
+        AtomicFile file(path("shared.lrc"));
+        const bool wrote = file.open() && file.write("new") && file.commit();
+        ::_exit(!wrote && file.failure() == FileFailure::Ownership ? 0 : 1);
+    }
+    int status = -1;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadBytes(path("shared.lrc")), "old");
+    struct stat st;
+    ASSERT_EQ(::stat(native("shared.lrc").constData(), &st), 0);
+    EXPECT_EQ(st.st_uid, 0u);
+}
