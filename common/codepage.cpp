@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -87,6 +88,35 @@ QString DecodeCp932(QByteArrayView bytes)
             --inLeft;
             cd.reset();
         }
+    }
+    return out;
+}
+
+QString DecodeCp932Exact(QByteArrayView bytes)
+{
+    QString out = DecodeCp932(bytes);
+    const std::optional<QByteArray> again = EncodeCp932(out);
+    if (again && *again == bytes)
+        return out;
+    // Character by character: a lead byte and its trail byte, or a single byte.
+    out.clear();
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (qsizetype i = 0; i < bytes.size();) {
+        const unsigned char b = p[i];
+        const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+        const qsizetype len = lead && i + 1 < bytes.size() ? 2 : 1;
+        const QByteArrayView piece = bytes.sliced(i, len);
+        const QString decoded = DecodeCp932(piece);
+        const std::optional<QByteArray> encoded = EncodeCp932(decoded);
+        if (encoded && *encoded == piece) {
+            out += decoded;
+        } else {
+            for (char c : piece) {
+                const auto u = static_cast<unsigned char>(c);
+                out += u < 0x80 ? QChar(u) : QChar(char16_t(kEscapeBase + u));
+            }
+        }
+        i += len;
     }
     return out;
 }
@@ -212,9 +242,21 @@ bool IsCp932Encodable(QStringView text)
     return EncodeCp932(text, nullptr).has_value();
 }
 
-bool IsValidUtf8(QByteArrayView bytes, bool* hasMultibyte)
+bool IsCleanCp932(QByteArrayView bytes)
+{
+    if (IsAscii(bytes))
+        return true;
+    const QString text = DecodeCp932(bytes);
+    for (QChar c : text)
+        if (c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF)
+            return false;
+    return true;
+}
+
+bool IsValidUtf8(QByteArrayView bytes, bool* hasMultibyte, int* longest)
 {
     bool multi = false;
+    int maxLen = 1;
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const qsizetype n = bytes.size();
     qsizetype i = 0;
@@ -248,10 +290,13 @@ bool IsValidUtf8(QByteArrayView bytes, bool* hasMultibyte)
         if ((len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
             return false;
         multi = true;
+        maxLen = std::max(maxLen, len);
         i += len;
     }
     if (hasMultibyte)
         *hasMultibyte = multi;
+    if (longest)
+        *longest = maxLen;
     return true;
 }
 

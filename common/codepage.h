@@ -17,6 +17,12 @@ namespace common {
 
 QString DecodeCp932(QByteArrayView bytes);
 
+/// Like DecodeCp932, but a character whose bytes are not the ones EncodeCp932 would write
+/// for it (the NEC and IBM extension duplicates, such as 0x8790 for U+2252, whose
+/// preferred code is 0x81E0) is kept as its escaped bytes, so that encoding gives back
+/// exactly `bytes`. For text that is only passed on, never shown.
+QString DecodeCp932Exact(QByteArrayView bytes);
+
 /// CP932 bytes of `text`, or nullopt when some character has no CP932 form. On failure
 /// `error` (if given) receives a message naming the first such character.
 std::optional<QByteArray> EncodeCp932(QStringView text, QString* error = nullptr);
@@ -30,8 +36,13 @@ bool IsCp932Encodable(QStringView text);
 std::optional<QByteArray> EncodeCp932Prefix(QStringView text, qsizetype maxBytes, QString* error = nullptr);
 
 /// Whether `bytes` is well-formed UTF-8 (no overlong forms, no surrogates, at most
-/// U+10FFFF). `hasMultibyte` tells whether any sequence is longer than one byte.
-bool IsValidUtf8(QByteArrayView bytes, bool* hasMultibyte = nullptr);
+/// U+10FFFF). `hasMultibyte` tells whether any sequence is longer than one byte,
+/// `longest` the length of the longest sequence (1 for ASCII).
+bool IsValidUtf8(QByteArrayView bytes, bool* hasMultibyte = nullptr, int* longest = nullptr);
+
+/// Whether every byte of `bytes` belongs to a CP932 character (DecodeCp932 keeps none
+/// as an escaped byte).
+bool IsCleanCp932(QByteArrayView bytes);
 
 /// A short description of a character for messages: "'😀' (U+1F600)".
 QString DescribeCharacter(QStringView text, qsizetype index);

@@ -41,7 +41,7 @@ QByteArrayView Lyrics3FieldId(int field)
     return field >= 0 && field < kLyrics3FieldCount ? QByteArrayView(kIds[field], 3) : QByteArrayView();
 }
 
-std::optional<Lyrics3Record> ParseLyrics3(QByteArrayView block, QString* error)
+std::optional<Lyrics3Record> ParseLyrics3(QByteArrayView block, QString* error, Lyrics3Decoding decoding)
 {
     auto fail = [&](const char* why) -> std::optional<Lyrics3Record> {
         if (error)
@@ -70,7 +70,7 @@ std::optional<Lyrics3Record> ParseLyrics3(QByteArrayView block, QString* error)
         if (n > 0) {
             const QByteArrayView value = fields.sliced(p + 8, n);
             if (known >= 0)
-                record[known] = common::DecodeCp932(value);
+                record[known] = decoding == Lyrics3Decoding::Exact ? common::DecodeCp932Exact(value) : common::DecodeCp932(value);
             else if (id != "DMY")
                 record.other.append(fields.sliced(p, 8 + n));
         } else if (known < 0) {

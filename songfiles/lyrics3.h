@@ -41,7 +41,11 @@ struct Lyrics3Record {
 /// match the block, or a field runs past the end. Known fields are decoded from the code
 /// page (a later one replaces an earlier one); unknown ones go to `other` unchanged,
 /// except "DMY" padding, which is dropped.
-std::optional<Lyrics3Record> ParseLyrics3(QByteArrayView block, QString* error = nullptr);
+/// Exact decoding keeps CP932 duplicate codes as escaped bytes, so that the fields encode
+/// back to the very bytes of the block (for passing them on, not for showing them).
+enum class Lyrics3Decoding { Display, Exact };
+std::optional<Lyrics3Record> ParseLyrics3(QByteArrayView block, QString* error = nullptr,
+                                          Lyrics3Decoding decoding = Lyrics3Decoding::Display);
 
 /// The IND value for a lyrics text: "11" with time tags, "10" without, "00" when empty.
 QString Lyrics3Indicator(const QString& lyrics);

@@ -1,6 +1,7 @@
 #include "songfiles/mpeginfo.h"
 
 #include <array>
+#include <cmath>
 
 namespace songfiles {
 namespace {
@@ -108,6 +109,38 @@ double SecondsPerFrame(const FrameHeader& h)
     return double(h.samplesPerFrame()) / h.sampleRate;
 }
 
+/// Length in bytes of a frame of the stream of `h` at `kbps` (padding aside).
+qint64 FrameLengthAt(const FrameHeader& h, int kbps)
+{
+    const qint64 bits = qint64(kbps) * 1000;
+    if (h.layer == 1)
+        return (12 * bits / h.sampleRate) * 4;
+    if (h.version == Mpeg1 || h.layer == 2)
+        return 144 * bits / h.sampleRate;
+    return 72 * bits / h.sampleRate;
+}
+
+/// Whether the counts of an information frame fit a stream of `streamBytes` bytes: a
+/// truncated copy or a damaged header states far more (or less) than the file holds.
+bool VbrCountsFit(const FrameHeader& first, const VbrHeader& vbr, qint64 streamBytes)
+{
+    const double frames = double(*vbr.frames);
+    const double slack = std::max(streamBytes * 0.1, double(8 * first.frameLength));
+    if (vbr.bytes && *vbr.bytes > 0 && std::abs(double(*vbr.bytes) - double(streamBytes)) > slack)
+        return false;
+    // Every frame is at least as long as one at the lowest bit rate and at most as long
+    // as one at the highest (plus padding).
+    const double shortest = double(FrameLengthAt(first, BitRateKbps(first.version, first.layer, 1)));
+    const double longest = double(FrameLengthAt(first, BitRateKbps(first.version, first.layer, 14)) + 4);
+    if (frames * shortest > streamBytes + slack || frames * longest < streamBytes - slack)
+        return false;
+    // An Info frame belongs to a constant bit rate: the count must match it closely.
+    if (vbr.kind == VbrHeader::Kind::Info && first.bitRate > 0
+        && std::abs(frames * double(FrameLengthAt(first, first.bitRate)) - double(streamBytes)) > slack)
+        return false;
+    return true;
+}
+
 } // namespace
 
 std::optional<MpegInfo> MeasureMpeg(SongReader& reader, const SongLayout& layout, QString* error)
@@ -156,7 +189,7 @@ std::optional<MpegInfo> MeasureMpeg(SongReader& reader, const SongLayout& layout
     const std::optional<VbrHeader> vbr = ParseVbrHeader(first, frame);
     if (vbr) {
         info.vbrHeader = vbr->kind;
-        if (vbr->frames && *vbr->frames > 0) {
+        if (vbr->frames && *vbr->frames > 0 && VbrCountsFit(first, *vbr, end - start)) {
             info.method = MpegInfo::Method::InfoFrame;
             info.frames = *vbr->frames;
             info.bitRate = vbr->kind == VbrHeader::Kind::Info ? first.bitRate : 0;

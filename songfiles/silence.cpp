@@ -1,6 +1,10 @@
 #include "songfiles/silence.h"
 
+#include "common/atomicfile.h"
+
 #include <QFile>
+
+#include <unistd.h>
 
 namespace songfiles {
 
@@ -45,9 +49,14 @@ int SilentLeadFrames(SongReader& reader, const SongLayout& layout, const MpegInf
 
 int SilentLeadFrames(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    // Only a regular file: a FIFO or device would block or never end.
+    const int fd = common::OpenRegularFile(path, nullptr);
+    QFile file;
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
         return 0;
+    }
     SongReader reader(file);
     const std::optional<SongLayout> layout = ProbeSongLayout(reader);
     if (!layout || layout->kind == kNotASong)

@@ -15,6 +15,31 @@ bool Fail(QString* error, const QString& why)
     return false;
 }
 
+/// The largest value a RIFF size field holds.
+constexpr qint64 kMaxRiffSize = 0xFFFFFFFFll;
+
+/// A RIFF file longer than its 32-bit sizes can describe: its size fields cannot agree
+/// with the file, so none of them is trusted.
+bool RiffTooLarge(const SongFile& song, QString* error)
+{
+    if (!song.layout().isRiff() || song.layout().fileSize <= kMaxRiffSize + 8)
+        return false;
+    Fail(error, QStringLiteral("%1 is larger than 4 GiB; the 32-bit sizes of a RIFF file cannot describe it, so it "
+                               "was not changed")
+                    .arg(song.path()));
+    return true;
+}
+
+bool TooLargeForRmp(const QString& path, qint64 riffSize, QString* error)
+{
+    if (riffSize <= kMaxRiffSize)
+        return false;
+    Fail(error, QStringLiteral("%1 is too large for an RMP file: the RIFF sizes are 32-bit (at most 4 GiB); nothing was "
+                               "written")
+                    .arg(path));
+    return true;
+}
+
 QByteArray Le32(qint64 v)
 {
     QByteArray b(4, '\0');
@@ -25,7 +50,7 @@ QByteArray Le32(qint64 v)
 /// Opens `path` and refuses files that cannot be rewritten safely.
 bool OpenForRewrite(SongFile& song, const QString& path, QString* error)
 {
-    if (!song.open(path))
+    if (!song.openForRewrite(path))
         return Fail(error, song.errorString());
     const SongKind kind = song.kind();
     if (kind == kNotASong)
@@ -76,6 +101,8 @@ bool SplitLyrics3AndTag(QByteArrayView value, QByteArray& block, QByteArray& tag
 bool PlanRmp(SongFile& song, const InfoValues& values, RewritePlan& plan, QString* error)
 {
     const SongLayout& L = song.layout();
+    if (RiffTooLarge(song, error))
+        return false;
     struct Kept {
         qint64 offset;
         qint64 size;
@@ -101,6 +128,8 @@ bool PlanRmp(SongFile& song, const InfoValues& values, RewritePlan& plan, QStrin
         body += 8 + c.size + (c.size % 2);
     }
     const QByteArray list = WriteInfoList(values, 12 + body);
+    if (TooLargeForRmp(song.path(), 4 + body + list.size(), error))
+        return false;
     plan.append("RIFF" + Le32(4 + body + list.size()) + L.riffForm);
     for (const Kept& k : kept) {
         plan.copy(k.offset, k.size);
@@ -250,6 +279,8 @@ bool ConvertToRmp(const QString& path, Lyrics3Target target, QString* error)
     const qint64 streamEnd = L.lyrics3.found() ? L.lyrics3.offset : L.id3v1.found() ? L.id3v1.offset : L.fileSize;
     const QByteArray list = WriteInfoList(values, 20 + streamEnd);
     const qint64 pad = streamEnd % 2;
+    if (TooLargeForRmp(path, 12 + streamEnd + pad + list.size(), error))
+        return false;
     RewritePlan plan;
     plan.append("RIFF" + Le32(12 + streamEnd + pad + list.size()) + "RMP3" + "data" + Le32(streamEnd));
     plan.copy(0, streamEnd);
@@ -265,6 +296,8 @@ bool ConvertToMp3(const QString& path, QString* error)
     if (!(song.kind() & Rmp))
         return Fail(error, QStringLiteral("%1 is not an RMP file").arg(path));
     const SongLayout& L = song.layout();
+    if (RiffTooLarge(song, error))
+        return false;
     if (L.dataChunk->truncated)
         return Fail(error, QStringLiteral("%1: the data chunk runs past the end of the file").arg(path));
     InfoValues values;
@@ -305,7 +338,7 @@ bool ConvertToMp3(const QString& path, QString* error)
 bool CutMacBinary(const QString& path, QString* error)
 {
     SongFile song;
-    if (!song.open(path))
+    if (!song.openForRewrite(path))
         return Fail(error, song.errorString());
     if (!(song.kind() != kNotASong && (song.kind() & MacBinary)))
         return Fail(error, QStringLiteral("%1 has no MacBinary header in front of an MP3 stream").arg(path));

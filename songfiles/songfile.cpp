@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include <unistd.h>
+
 namespace songfiles {
 
 FileStamp FileStamp::Of(const QString& path)
@@ -18,15 +20,32 @@ bool SongFile::fail(const QString& why)
     return false;
 }
 
+bool SongFile::openForRewrite(const QString& path)
+{
+    QString why;
+    if (!lock_.acquire(path, &why))
+        return fail(why);
+    if (!open(path))
+        return false;
+    const std::optional<common::FileIdentity> opened = common::FileIdentity::OfFd(int(file_.handle()));
+    if (!opened || !opened->sameFile(lock_.identity()))
+        return fail(QStringLiteral("%1 was replaced by another program while it was opened").arg(path));
+    return true;
+}
+
 bool SongFile::open(const QString& path)
 {
     path_ = path;
-    file_.setFileName(path);
-    if (!file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    QString why;
+    const int fd = common::OpenRegularFile(path, &why);
+    if (fd < 0)
+        return fail(why);
+    if (!file_.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         return fail(QStringLiteral("cannot open %1: %2").arg(path, file_.errorString()));
+    }
     stamp_ = {file_.size(), file_.fileTime(QFileDevice::FileModificationTime)};
     reader_ = std::make_unique<SongReader>(file_);
-    QString why;
     std::optional<SongLayout> layout = ProbeSongLayout(*reader_, &why);
     if (!layout)
         return fail(QStringLiteral("cannot read %1: %2").arg(path, why));

@@ -7,6 +7,8 @@
 #include "songfiles/riffinfo.h"
 #include "songfiles/songlayout.h"
 
+#include "common/atomicfile.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <memory>
@@ -29,8 +31,13 @@ public:
     SongFile& operator=(const SongFile&) = delete;
 
     /// Opens `path` read-only and maps its blocks. False when the file cannot be opened or
-    /// read; a file that is not a song opens fine with kind -1.
+    /// read, or is not a regular file (a FIFO or device is never waited on); a file that
+    /// is not a song opens fine with kind -1.
     bool open(const QString& path);
+
+    /// Like open(), after taking the file's lock (common::FileLock) for a rewrite: held
+    /// until this object goes, so that the whole read-modify-write is one writer's.
+    bool openForRewrite(const QString& path);
 
     const QString& path() const { return path_; }
     const SongLayout& layout() const { return layout_; }
@@ -60,6 +67,7 @@ private:
     bool fail(const QString& why);
 
     QString path_;
+    common::FileLock lock_;
     QFile file_;
     std::unique_ptr<SongReader> reader_;
     SongLayout layout_;

@@ -14,6 +14,18 @@ bool Fail(QString* error, const QString& why)
     return false;
 }
 
+/// A record for writing that keeps the fields of the song's old block the editor does
+/// not edit (IMG, AUT, and fields of other programs).
+Lyrics3Record KeepOtherFields(Lyrics3Record fresh, const std::optional<Lyrics3Record>& old)
+{
+    if (!old)
+        return fresh;
+    fresh[IMG] = (*old)[IMG];
+    fresh[AUT] = (*old)[AUT];
+    fresh.other = old->other;
+    return fresh;
+}
+
 } // namespace
 
 bool ReadSongTags(const QString& path, SongTags& tags, QString* error)
@@ -57,7 +69,7 @@ bool RewriteSongTags(const QString& path, const Id3v1Record& record, const InfoV
                      const QString& lyrics, QString* error)
 {
     SongFile song;
-    if (!song.open(path))
+    if (!song.openForRewrite(path))
         return Fail(error, song.errorString());
     const SongKind kind = song.kind();
     if (kind == kNotASong)
@@ -68,7 +80,8 @@ bool RewriteSongTags(const QString& path, const Id3v1Record& record, const InfoV
     std::optional<QByteArray> oldBlock;
     if (!song.readLyrics3Block(oldBlock))
         return Fail(error, song.errorString());
-    if (oldBlock && !ParseLyrics3(*oldBlock))
+    const std::optional<Lyrics3Record> oldRecord = oldBlock ? ParseLyrics3(*oldBlock) : std::nullopt;
+    if (oldBlock && !oldRecord)
         return Fail(error, QStringLiteral("%1 has a damaged Lyrics3 block; delete the embedded lyrics first").arg(path));
 
     QString why;
@@ -84,7 +97,7 @@ bool RewriteSongTags(const QString& path, const Id3v1Record& record, const InfoV
         InfoValues values = info;
         if (!lyrics.isEmpty()) {
             const std::optional<QByteArray> block =
-                BuildLyrics3(FillLyrics3FromInfo(info, lyrics), Lyrics3Padding::EvenLength, &why);
+                BuildLyrics3(KeepOtherFields(FillLyrics3FromInfo(info, lyrics), oldRecord), Lyrics3Padding::EvenLength, &why);
             if (!block)
                 return Fail(error, why);
             values.bytes[ILYC] = *block + *tag;
@@ -104,7 +117,7 @@ bool RewriteSongTags(const QString& path, const Id3v1Record& record, const InfoV
         QByteArray block;
         if (!lyrics.isEmpty()) {
             const std::optional<QByteArray> built =
-                BuildLyrics3(FillLyrics3FromId3v1(record, lyrics), Lyrics3Padding::None, &why);
+                BuildLyrics3(KeepOtherFields(FillLyrics3FromId3v1(record, lyrics), oldRecord), Lyrics3Padding::None, &why);
             if (!built)
                 return Fail(error, why);
             block = *built;

@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QTextStream>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
 #include <cstdio>
 
 namespace mwex {
@@ -58,9 +61,31 @@ const std::vector<Command>& Commands()
     return Table();
 }
 
+namespace {
+int gStdoutErrno = 0; // the first failed write to standard output
+}
+
 void WriteStdout(QByteArrayView bytes)
 {
-    std::fwrite(bytes.data(), 1, static_cast<size_t>(bytes.size()), stdout);
+    if (bytes.isEmpty())
+        return;
+    if (std::fwrite(bytes.data(), 1, static_cast<size_t>(bytes.size()), stdout) != static_cast<size_t>(bytes.size())
+        && !gStdoutErrno)
+        gStdoutErrno = errno ? errno : EIO;
+}
+
+int FinishOutput(int status)
+{
+    int err = gStdoutErrno;
+    if (std::fflush(stdout) != 0 && !err)
+        err = errno ? errno : EIO;
+    if (std::ferror(stdout) && !err)
+        err = EIO;
+    if (std::fclose(stdout) != 0 && !err)
+        err = errno ? errno : EIO;
+    if (!err)
+        return status;
+    return Error(QStringLiteral("cannot write standard output: %1").arg(QString::fromLocal8Bit(std::strerror(err))));
 }
 
 void PrintLine(const QString& line)
@@ -78,46 +103,92 @@ int Error(const QString& message, int status)
 
 std::optional<QByteArray> ReadInputBytes(const QString& pathOrDash, QString* error)
 {
-    QFile f;
-    bool ok;
     const bool isStdin = pathOrDash.isEmpty() || pathOrDash == QLatin1String("-");
-    if (isStdin) {
-        ok = f.open(stdin, QIODevice::ReadOnly);
-    } else {
-        f.setFileName(pathOrDash);
-        ok = f.open(QIODevice::ReadOnly);
+    QByteArray bytes;
+    if (!isStdin) {
+        if (!common::ReadRegularFile(pathOrDash, common::kMaxTextFileBytes, bytes, error))
+            return std::nullopt;
+        return bytes;
     }
-    const QString name = isStdin ? QStringLiteral("standard input") : pathOrDash;
-    if (!ok) {
-        *error = QStringLiteral("cannot open %1: %2").arg(name, f.errorString());
-        return std::nullopt;
-    }
-    QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError) {
-        *error = QStringLiteral("cannot read %1: %2").arg(name, f.errorString());
-        return std::nullopt;
+    // Standard input may be a pipe or a terminal: read to its end, but no more than a text
+    // file may hold.
+    char buffer[65536];
+    for (;;) {
+        const size_t n = std::fread(buffer, 1, sizeof buffer, stdin);
+        bytes.append(buffer, static_cast<qsizetype>(n));
+        if (bytes.size() > common::kMaxTextFileBytes) {
+            *error = QStringLiteral("standard input is too large (more than %1 bytes)").arg(common::kMaxTextFileBytes);
+            return std::nullopt;
+        }
+        if (n < sizeof buffer) {
+            if (std::ferror(stdin)) {
+                *error = QStringLiteral("cannot read standard input: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+                return std::nullopt;
+            }
+            break;
+        }
     }
     return bytes;
 }
 
-std::optional<TextInput> ReadTextInput(const QString& pathOrDash, QString* error)
+namespace {
+
+/// Decodes the bytes of a text input; refuses bytes that are not text.
+std::optional<TextInput> DecodeTextInput(const QString& pathOrDash, QByteArray bytes, QString* error)
 {
-    std::optional<QByteArray> bytes = ReadInputBytes(pathOrDash, error);
-    if (!bytes)
+    QString why;
+    if (!common::IsTextContent(bytes, &why)) {
+        const QString name = pathOrDash.isEmpty() || pathOrDash == QLatin1String("-") ? QStringLiteral("standard input")
+                                                                                      : pathOrDash;
+        *error = QStringLiteral("%1 is not a lyrics text: %2; nothing was written").arg(name, why);
         return std::nullopt;
+    }
     TextInput in;
     in.path = pathOrDash == QLatin1String("-") ? QString() : pathOrDash;
-    in.bytes = std::move(*bytes);
+    in.bytes = std::move(bytes);
     common::DecodedText decoded = common::DecodeText(in.bytes);
     in.text = lyrics::NormalizeLineBreaks(decoded.text);
     in.format = decoded.format;
     return in;
 }
 
+} // namespace
+
+std::optional<TextInput> ReadTextInput(const QString& pathOrDash, QString* error)
+{
+    std::optional<QByteArray> bytes = ReadInputBytes(pathOrDash, error);
+    if (!bytes)
+        return std::nullopt;
+    return DecodeTextInput(pathOrDash, std::move(*bytes), error);
+}
+
 void AddInPlaceOption(QCommandLineParser& parser)
 {
     parser.addOption(QCommandLineOption({QStringLiteral("i"), QStringLiteral("in-place")},
                                         QStringLiteral("Write each result back into its file.")));
+    AddBreakLinksOption(parser);
+}
+
+void AddBreakLinksOption(QCommandLineParser& parser)
+{
+    parser.addOption(QCommandLineOption(QStringLiteral("break-links"),
+                                        QStringLiteral("Rewrite a file that has several names (hard links): the name "
+                                                       "given gets a file of its own, the others keep the old content.")));
+}
+
+std::optional<QString> GuardRewrite(const QCommandLineParser& parser, const QString& path, RewriteGuard& guard)
+{
+    if (parser.optionNames().contains(QStringLiteral("break-links")))
+        guard.breakLinks.emplace();
+    const common::RewriteCheck check = common::CheckRewrite(path);
+    if (check.result == common::RewriteCheck::Result::NeedsConfirmation)
+        return check.message + QStringLiteral(" Nothing was written; use --break-links to rewrite it anyway.");
+    if (check.result == common::RewriteCheck::Result::Refused)
+        return check.message;
+    QString why;
+    if (!guard.lock.acquire(path, &why))
+        return why;
+    return std::nullopt;
 }
 
 int RunTextFilter(const QCommandLineParser& parser, const TextOperation& op)
@@ -137,12 +208,27 @@ int RunTextFilter(const QCommandLineParser& parser, const TextOperation& op)
         TextInput input;
         QByteArray out;
         bool changed; // the operation changed the text
+        std::unique_ptr<RewriteGuard> guard; // -i: the file stays locked until it is written
     };
     std::vector<Result> results;
     int status = kExitOk;
     for (const QString& name : inputs) {
         QString error;
-        std::optional<TextInput> in = ReadTextInput(name, &error);
+        std::optional<TextInput> in;
+        std::unique_ptr<RewriteGuard> guard;
+        if (inPlace) {
+            // The lock covers the read, the operation and the write, so that two
+            // writers of one file never lose a change.
+            guard = std::make_unique<RewriteGuard>();
+            if (const std::optional<QString> refused = GuardRewrite(parser, name, *guard))
+                return Error(*refused);
+            QByteArray bytes;
+            if (!guard->lock.readAll(common::kMaxTextFileBytes, bytes, &error))
+                return Error(error);
+            in = DecodeTextInput(name, std::move(bytes), &error);
+        } else {
+            in = ReadTextInput(name, &error);
+        }
         if (!in)
             return Error(error);
         FilterResult r = op(in->text);
@@ -153,11 +239,12 @@ int RunTextFilter(const QCommandLineParser& parser, const TextOperation& op)
             if (!r.message.isEmpty())
                 Error(name.isEmpty() ? r.message : name + QStringLiteral(": ") + r.message, kExitFailed);
         }
-        std::optional<QByteArray> out = common::EncodeText(r.text, in->format, &error);
+        // Lines the operation did not change keep their bytes.
+        std::optional<QByteArray> out = common::EncodeTextKeepingLines(r.text, in->format, in->bytes, &error);
         if (!out)
             return Error((name.isEmpty() ? QString() : name + QStringLiteral(": ")) + error);
         const bool changed = r.text != in->text;
-        results.push_back({std::move(*in), std::move(*out), changed});
+        results.push_back({std::move(*in), std::move(*out), changed, std::move(guard)});
     }
     for (const Result& r : results) {
         if (!inPlace) {

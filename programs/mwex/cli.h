@@ -5,6 +5,7 @@
 // its commands with a static `mwex::Registrar`. Exit status: 0 success, 1 a command's
 // own "found something / did not apply" answer, 2 bad input (nothing written).
 
+#include "common/atomicfile.h"
 #include "common/textfile.h"
 
 #include <QByteArrayView>
@@ -46,7 +47,12 @@ void WriteStdout(QByteArrayView bytes);
 void PrintLine(const QString& line); // UTF-8 plus "\n" on standard output
 int Error(const QString& message, int status = kExitBadInput);
 
-/// Reads a whole input: a file path, or standard input for "" or "-".
+/// Flushes and closes standard output at the end of a run: a failed write (a full disk,
+/// /dev/full, a closed pipe) turns `status` into 2 with a message.
+int FinishOutput(int status);
+
+/// Reads a whole input: a file path (a regular file), or standard input for "" or "-";
+/// at most common::kMaxTextFileBytes.
 std::optional<QByteArray> ReadInputBytes(const QString& pathOrDash, QString* error);
 
 /// A text input decoded by the text-file rule, its line breaks normalised to CR LF.
@@ -70,8 +76,23 @@ struct FilterResult {
 };
 using TextOperation = std::function<FilterResult(const QString& text)>;
 
-/// Adds -i/--in-place to a parser; text filters call it from their options function.
+/// Adds -i/--in-place (and --break-links) to a parser; text filters call it from their
+/// options function.
 void AddInPlaceOption(QCommandLineParser& parser);
+
+/// Adds --break-links: rewrite a file that has several names (hard links) anyway.
+void AddBreakLinksOption(QCommandLineParser& parser);
+
+/// What a command holds while it rewrites one file: the file's lock, from before the
+/// file is read until after it is written, and the consent to break hard links.
+struct RewriteGuard {
+    common::FileLock lock;
+    std::optional<common::AllowBreakingLinks> breakLinks;
+};
+/// Checks that `path` may be rewritten (a file with hard links needs --break-links; the
+/// owner must be kept) and locks it. Returns nullopt when the rewrite may go ahead,
+/// else the message that refuses it.
+std::optional<QString> GuardRewrite(const QCommandLineParser& parser, const QString& path, RewriteGuard& guard);
 
 /// Applies `op` to every input (the positional arguments, or standard input) and writes
 /// the results to standard output or, with --in-place, back into each file (atomically,

@@ -186,7 +186,15 @@ int RunLyricsGet(const QCommandLineParser& parser)
         const bool noLyrics = song.open(path) && !song.layout().lyrics3.found();
         return FileError(path, kCannotRead, engine.lastError(), noLyrics ? kExitFailed : kExitBadInput);
     }
+    if (record[LYR].isEmpty())
+        return FileError(path, kCannotRead, QStringLiteral("the file has no embedded lyrics"), kExitFailed);
     if (parser.isSet(QStringLiteral("raw"))) {
+        // The stored bytes exactly, duplicate codes included.
+        SongFile song;
+        std::optional<QByteArray> block;
+        if (song.open(path) && song.readLyrics3Block(block) && block)
+            if (const auto exact = ParseLyrics3(*block, nullptr, Lyrics3Decoding::Exact))
+                record = *exact;
         WriteStdout(*common::EncodeCp932(record[LYR])); // decoded bytes always encode back
         return kExitOk;
     }
@@ -194,8 +202,20 @@ int RunLyricsGet(const QCommandLineParser& parser)
     const qsizetype nul = text.indexOf(QChar(0));
     if (nul >= 0)
         text.truncate(nul);
+    if (text.isEmpty())
+        return FileError(path, kCannotRead, QStringLiteral("the file has no embedded lyrics"), kExitFailed);
     WriteStdout(text.toUtf8());
     return kExitOk;
+}
+
+/// The message for a file that is not an MP3 or RMP: a WAVE file without an MPEG
+/// stream (PCM) is still a WAVE file.
+QString NotASongMessage(const QString& path)
+{
+    SongFile song;
+    if (song.open(path) && song.layout().riffForm == "WAVE")
+        return kWave;
+    return kNotMp3;
 }
 
 /// The kind checks of embedding, in order; a MacBinary header is removed whatever the
@@ -203,7 +223,7 @@ int RunLyricsGet(const QCommandLineParser& parser)
 QString KindCheck(playback::Vbmp3Files& engine, const QString& path, SongKind kind, QString* detail)
 {
     if (kind == kNotASong)
-        return kNotMp3;
+        return NotASongMessage(path);
     QString message;
     if (kind & Wave)
         message = kWave;
@@ -250,16 +270,27 @@ int RunLyricsSet(const QCommandLineParser& parser)
     const QFileInfo lyricsInfo(lyricsPath);
     if (lyricsInfo.isFile() && lyricsInfo.size() > kMaxLyricsFileSize)
         return FileError(lyricsPath, kTooLarge, QStringLiteral("%1 bytes, at most %2").arg(lyricsInfo.size()).arg(kMaxLyricsFileSize));
-    QString text;
+    QByteArray bytes;
     QString why;
-    if (!lyricsInfo.isFile() || !common::ReadTextFile(lyricsPath, text, nullptr, &why))
+    if (!lyricsInfo.isFile() || !common::ReadRegularFile(lyricsPath, kMaxLyricsFileSize, bytes, &why))
         return FileError(lyricsPath, kCannotReadLyrics, why);
+    if (!common::IsTextContent(bytes, &why))
+        return FileError(lyricsPath, kCannotReadLyrics, why);
+    // A CP932 lyrics file goes into the song byte for byte (its NEC and IBM duplicate
+    // codes included); other encodings are converted to CP932.
+    const common::DecodedText decoded = common::DecodeText(bytes);
+    const QString text =
+        decoded.format.encoding == common::TextEncoding::Cp932 ? common::DecodeCp932Exact(bytes) : decoded.text;
     if (text.isEmpty())
         return FileError(lyricsPath, kEmptyLyrics);
     if (const QString bad = FirstUnencodable(text); !bad.isEmpty())
         return FileError(lyricsPath, QStringLiteral("歌詞に Shift_JIS (CP932) で表せない文字があります: %1").arg(bad));
     if (!FileWritable(path))
         return FileError(path, kCannotWriteSong);
+    // The song stays locked from the reading of its block to the writing of the new one.
+    RewriteGuard guard;
+    if (const std::optional<QString> refused = GuardRewrite(parser, path, guard))
+        return FileError(path, kCannotWriteSong, *refused);
 
     const SongKind kind = engine.vbmp3_getFileType(path);
     QString detail;
@@ -286,6 +317,9 @@ int RunLyricsDelete(const QCommandLineParser& parser)
         return FileError(path, kSongMissing);
     if (!FileWritable(path))
         return FileError(path, kAccessFailed, QStringLiteral("the file cannot be written"));
+    RewriteGuard guard;
+    if (const std::optional<QString> refused = GuardRewrite(parser, path, guard))
+        return FileError(path, kAccessFailed, *refused);
     playback::Vbmp3Files engine;
     const SongKind kind = engine.vbmp3_getFileType(path);
     if (kind != kNotASong && !(kind & Lyrics3))
@@ -308,6 +342,9 @@ int RunConversion(const QCommandLineParser& parser, const char* command, bool (p
         return FileError(path, kSongMissing);
     if (!FileWritable(path))
         return FileError(path, kCannotWriteSong);
+    RewriteGuard guard;
+    if (const std::optional<QString> refused = GuardRewrite(parser, path, guard))
+        return FileError(path, failure, *refused);
     playback::Vbmp3Files engine;
     if (parser.optionNames().contains(QStringLiteral("iid3")))
         engine.vbmp3_setLyrics3InsField(1);
@@ -338,12 +375,17 @@ int RunTagsWrite(const QCommandLineParser& parser)
         return Error(error);
     if (!FileExists(path))
         return FileError(path, kSongMissing);
+    // Locked from the reading of the tags to the writing of the new ones, so that two
+    // writers never lose each other's changes.
+    RewriteGuard guard;
+    if (const std::optional<QString> refused = GuardRewrite(parser, path, guard))
+        return FileError(path, kWriteFailed, *refused);
 
     SongTags tags;
     QString why;
     if (!ReadSongTags(path, tags, &why)) {
         if (tags.kind == kNotASong)
-            return FileError(path, kNotMp3, why);
+            return FileError(path, NotASongMessage(path), why);
         if (tags.kind & Id3v2)
             return FileError(path, kId3v2);
         return FileError(path, kWriteFailed, why);
@@ -513,7 +555,10 @@ const Registrar lyricsSet({
                    "an RMP keeps it in its INFO value ILYC, or IID3 with --iid3. Lyrics files of more than\n"
                    "60000 bytes, empty ones and text without a CP932 form are refused; so are WAVE, ID3v2\n"
                    "and already embedded songs. A MacBinary header is removed first."),
-    [](QCommandLineParser& p) { p.addOption(Flag("iid3", "RMP: embed into IID3 instead of ILYC.")); },
+    [](QCommandLineParser& p) {
+        p.addOption(Flag("iid3", "RMP: embed into IID3 instead of ILYC."));
+        AddBreakLinksOption(p);
+    },
     RunLyricsSet,
 });
 
@@ -522,7 +567,7 @@ const Registrar lyricsDelete({
     QStringLiteral("FILE"),
     QStringLiteral("Remove the lyrics embedded in a song (exit 1 when it has none)."),
     {},
-    {},
+    AddBreakLinksOption,
     RunLyricsDelete,
 });
 
@@ -531,7 +576,10 @@ const Registrar toRmp({
     QStringLiteral("[--iid3] FILE"),
     QStringLiteral("Convert an MP3 file into an RMP file in place, carrying its tags and lyrics."),
     {},
-    [](QCommandLineParser& p) { p.addOption(Flag("iid3", "Keep embedded lyrics in IID3 instead of ILYC.")); },
+    [](QCommandLineParser& p) {
+        p.addOption(Flag("iid3", "Keep embedded lyrics in IID3 instead of ILYC."));
+        AddBreakLinksOption(p);
+    },
     [](const QCommandLineParser& p) { return RunConversion(p, "song to-rmp", &playback::Vbmp3Files::vbmp3_changeRmp, kRewriteFailed); },
 });
 
@@ -540,7 +588,7 @@ const Registrar toMp3({
     QStringLiteral("FILE"),
     QStringLiteral("Convert an RMP file into an MP3 file in place, carrying its tags and lyrics."),
     {},
-    {},
+    AddBreakLinksOption,
     [](const QCommandLineParser& p) { return RunConversion(p, "song to-mp3", &playback::Vbmp3Files::vbmp3_changeMp3, kRewriteFailed); },
 });
 
@@ -549,7 +597,7 @@ const Registrar cutMacBinary({
     QStringLiteral("FILE"),
     QStringLiteral("Remove the MacBinary header in front of an MP3 file."),
     {},
-    {},
+    AddBreakLinksOption,
     [](const QCommandLineParser& p) {
         return RunConversion(p, "song cut-macbinary", &playback::Vbmp3Files::vbmp3_cutMacBinary, kMacBinaryFailed);
     },
@@ -571,6 +619,7 @@ const Registrar tagsWrite({
         p.addOption(Valued("genre", "Genre number, 0 to 255 (250: none).", "N"));
         p.addOption(Valued("info", "RMP: set an INFO text value, e.g. ICOP=text (repeatable).", "ID=VALUE"));
         p.addOption(Flag("ex-genre", "Use the extended genres 251-255."));
+        AddBreakLinksOption(p);
     },
     RunTagsWrite,
 });

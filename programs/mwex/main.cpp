@@ -9,7 +9,5 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("mwex"));
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
-    const int status = mwex::Main(args);
-    std::fflush(stdout);
-    return status;
+    return mwex::FinishOutput(mwex::Main(args));
 }

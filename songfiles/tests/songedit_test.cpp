@@ -548,7 +548,9 @@ TEST_F(SongEditTest, FailureAtAnyWriteStepLeavesTheOriginalAndNoTemporaryFile)
             common::AtomicFile::Step step;
             int index;
         };
-        std::vector<Fault> faults{{common::AtomicFile::Step::Open, 0}, {common::AtomicFile::Step::Commit, 0}};
+        // Sync: a full disk can also show up only when the data are flushed.
+        std::vector<Fault> faults{{common::AtomicFile::Step::Open, 0}, {common::AtomicFile::Step::Commit, 0},
+                                  {common::AtomicFile::Step::Sync, 0}};
         for (int i = 0; i < writes; ++i)
             faults.push_back({common::AtomicFile::Step::Write, i});
         for (const Fault& fault : faults) {

@@ -513,3 +513,22 @@ TEST_F(EncodedSongs, VbrWithItsHeaderRemovedIsWalkedToTheSameTime)
     EXPECT_EQ(p.mpeg->bitRate, 0);
     EXPECT_NEAR(p.mpeg->durationMs, 4000, 60);
 }
+
+TEST(MpegStreamInfo, InformationFrameThatDisagreesWithTheFileIsNotTrusted)
+{
+    synth::Frame f; // 128 kbit/s, 44.1 kHz: 417-byte frames
+    const quint32 stated = 11484; // 300 s
+    const QByteArray whole = synth::MakeStream(f, int(stated));
+    // A truncated copy keeps the header of the whole song: the play time is measured.
+    const Probed cut = Probe(synth::MakeInfoFrame(f, "Xing", stated, quint32(whole.size())) + whole.left(whole.size() / 4) + kTag);
+    ASSERT_TRUE(cut.mpeg);
+    EXPECT_NE(cut.mpeg->method, MpegInfo::Method::InfoFrame);
+    EXPECT_EQ(cut.mpeg->playSeconds, 74); // 2871 frames × 1152 / 44100 = 75.0, less the cut frame
+    // A damaged header claims years for a few kilobytes.
+    const Probed damaged = Probe(synth::MakeInfoFrame(f, "Xing", 0x7FFFFFF0u, 0) + synth::MakeStream(f, 16) + kTag);
+    ASSERT_TRUE(damaged.mpeg);
+    EXPECT_EQ(damaged.mpeg->playSeconds, 0);
+    // A header that agrees with the file is still used.
+    const Probed fine = Probe(synth::MakeInfoFrame(f, "Xing", 400, 0) + synth::MakeVbrStream(f, {9, 11, 5, 13}, 400) + kTag);
+    EXPECT_EQ(fine.mpeg->method, MpegInfo::Method::InfoFrame);
+}
