@@ -8,6 +8,8 @@
 #include "lyrics/lrc.h"
 #include "songfiles/songcorrection.h"
 
+#include <memory>
+
 namespace mwex {
 namespace {
 
@@ -76,13 +78,28 @@ int RunLrcFilter(const QCommandLineParser& parser, std::optional<lyrics::LrcEnco
         QString path;
         QByteArray out;
         bool converted;
+        std::unique_ptr<RewriteGuard> guard; // -i: the file stays locked until it is written
     };
     std::vector<Result> results;
     int status = kExitOk;
     for (const QString& name : inputs) {
         const QString prefix = name.isEmpty() || name == QLatin1String("-") ? QString() : name + QStringLiteral(": ");
         QString error;
-        std::optional<QByteArray> bytes = ReadInputBytes(name, &error);
+        std::optional<QByteArray> bytes;
+        std::unique_ptr<RewriteGuard> guard;
+        if (inPlace) {
+            // The lock covers the read, the conversion and the write, so that two
+            // writers of one file never lose a change.
+            guard = std::make_unique<RewriteGuard>();
+            if (const std::optional<QString> refused = GuardRewrite(parser, name, *guard))
+                return Error(*refused);
+            QByteArray all;
+            if (!guard->lock.readAll(common::kMaxTextFileBytes, all, &error))
+                return Error(error);
+            bytes = std::move(all);
+        } else {
+            bytes = ReadInputBytes(name, &error);
+        }
         if (!bytes)
             return Error(error);
         const lyrics::LrcDecoded decoded = lyrics::DecodeLrcBytes(*bytes);
@@ -90,7 +107,7 @@ int RunLrcFilter(const QCommandLineParser& parser, std::optional<lyrics::LrcEnco
         if (!c.ok) {
             status = kExitFailed;
             Error(prefix + c.message, kExitFailed);
-            results.push_back({name, std::move(*bytes), false});
+            results.push_back({name, std::move(*bytes), false, std::move(guard)});
             continue;
         }
         std::optional<QByteArray> out = lyrics::EncodeLrcBytes(c.text, encoding.value_or(decoded.encoding), &error);
@@ -98,7 +115,7 @@ int RunLrcFilter(const QCommandLineParser& parser, std::optional<lyrics::LrcEnco
             return Error(prefix + error);
         for (const QString& note : c.notes)
             Error(prefix + note, kExitOk);
-        results.push_back({name, std::move(*out), true});
+        results.push_back({name, std::move(*out), true, std::move(guard)});
     }
     for (const Result& r : results) {
         if (!inPlace) {
