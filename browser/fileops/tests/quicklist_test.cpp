@@ -1,5 +1,6 @@
 // The quick-access folder list: adding, editing, storing and choosing folders.
 #include "browser/fileops/quicklist.h"
+#include "testing/browser/memorysettingsstore.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

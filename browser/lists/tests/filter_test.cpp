@@ -1,5 +1,6 @@
 // The name filter, its history in the settings, and the loose name comparison.
 #include "browser/core/settingsstore.h"
+#include "testing/browser/memorysettingsstore.h"
 #include "browser/lists/namefilter.h"
 #include "browser/lists/namematch.h"
 
