@@ -151,8 +151,12 @@ void TfrmMain::buildMessageGroup(int top)
     lblMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     scrMessage->setWidget(lblMessage);
     lblMessage->setAutoFillBackground(false); // the group's background shows through
-    grpMessage->setGeometry(kMargin, y, width, m.groupTop + kMessageLines * m.line + 12);
-    scrMessage->setGeometry(kPad, m.groupTop, inner, kMessageLines * m.line + 4);
+    // Exactly five lines show, and the scroll bar moves by whole lines, so that no line
+    // is ever shown in part.
+    grpMessage->setGeometry(kMargin, y, width, m.groupTop + kMessageLines * m.line + 8);
+    scrMessage->setGeometry(kPad, m.groupTop, inner, kMessageLines * m.line);
+    scrMessage->verticalScrollBar()->setSingleStep(m.line);
+    scrMessage->verticalScrollBar()->setPageStep(kMessageLines * m.line);
     placeMessage();
 }
 
