@@ -100,6 +100,7 @@ private:
     QSet<QString> earlierShared_; // shared files the earlier installation counted
     QHash<QString, QString> sourceNames_; // folded name -> name in the source folder
     bool sourceNamesRead_ = false;
+    QStringList standardBefore_; // the standard folders that existed before the pass
 };
 
 QStringList InstallPass::copyList()
@@ -729,6 +730,18 @@ bool InstallPass::writeDefinitionEntries(const QString& file)
     const QString unsetupKey = s_.read(u"Title", u"UnSetupKey", s_.uninstallTitle());
     write(u"UnSetupRegistryKey", u"Key", UninstallListKey() + QLatin1Char('\\') + unsetupKey);
     write(u"ProgramID", u"ID", s_.programId());
+
+    // The standard folders this installation had to create (kept from an earlier one
+    // too), so that the uninstallation removes them again when they are left empty.
+    KeyNumberIndex created(profiles, file, QStringLiteral("CreatedFolder"), QStringLiteral("Folder"), Qt::CaseSensitive);
+    for (const QString& folder : StandardFolderChain(s_)) {
+        if (standardBefore_.contains(folder) || !fs::IsFolder(folder))
+            continue;
+        const QString entry = WithTrailingSeparator(folder);
+        const int n = created.find(entry);
+        write(u"CreatedFolder", QStringLiteral("Folder%1").arg(n), entry);
+        created.written(n, entry);
+    }
     return complete;
 }
 
@@ -779,6 +792,9 @@ void InstallPass::finish()
 PassOutcome InstallPass::run()
 {
     PassOutcome outcome;
+    for (const QString& folder : StandardFolderChain(s_))
+        if (fs::IsFolder(folder))
+            standardBefore_ << folder;
     try {
         fe_.hideMainWindow();
         fe_.pause(500, PauseKind::Fixed);

@@ -5,7 +5,9 @@
 #include "installer/services.h"
 #include "installer/session.h"
 
+#include <QDir>
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -26,6 +28,38 @@ void ErrorLog::addSystemError(const QString& header, const QString& path, int er
 QString SharedDllsKey()
 {
     return QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs");
+}
+
+QStringList StandardFolderChain(Session& session)
+{
+    const FolderTable& folders = session.folders();
+    const QString home = CleanFolder(session.environment().homeFolder());
+    QStringList chain;
+    const auto add = [&](const QString& value) {
+        if (value.isEmpty())
+            return;
+        QString folder = CleanFolder(value);
+        if (folder.isEmpty() || folder == QLatin1String("/"))
+            return;
+        // A folder in the home folder brings the parents an installation may have had
+        // to make with it; a system-wide one stands alone.
+        const bool inHome = !home.isEmpty() && home != QLatin1String("/") && folder.startsWith(home + QLatin1Char('/'));
+        while (!folder.isEmpty() && folder != home) {
+            if (!chain.contains(folder))
+                chain << folder;
+            if (!inHome)
+                break;
+            folder = folder.left(folder.lastIndexOf(QLatin1Char('/')));
+        }
+    };
+    for (Macro m : {Macro::Prg, Macro::Smn, Macro::Sta, Macro::Dsk, Macro::Sup, Macro::Sen, Macro::Sys, Macro::Win,
+                    Macro::CSmn, Macro::CSta, Macro::CDsk, Macro::CSup})
+        if (folders.hasValue(m))
+            add(folders.value(m));
+    add(session.environment().installerDataFolder());
+    std::stable_sort(chain.begin(), chain.end(),
+                     [](const QString& a, const QString& b) { return a.count(QLatin1Char('/')) > b.count(QLatin1Char('/')); });
+    return chain;
 }
 
 QString UninstallListKey()

@@ -74,6 +74,12 @@ int DeleteInFolder(Session& session, const QString& folder, const QString& patte
 /// itself) is never deleted.
 void DeleteRegistryKey(Registry& registry, RegRoot root, const QString& key);
 
+/// The standard folders an installation may create on its way (the menus, desktop,
+/// autostart, send-to, program and installer folders) with their parents up to the
+/// home folder, deepest first. An installation records which of them it created, so
+/// that its uninstallation can remove them again when they are left empty.
+QStringList StandardFolderChain(Session& session);
+
 /// The registry key of the system's shared-file counts.
 QString SharedDllsKey();
 /// The registry key under which installations register for removal.

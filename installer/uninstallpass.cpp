@@ -44,6 +44,7 @@ private:
     void deleteRegistryKeys();
     void restoreAssociations();
     void removeInstallFolder();
+    void removeCreatedFolders();
     void offerErrorDetails();
 
     Session& s_;
@@ -316,6 +317,30 @@ void UninstallPass::removeInstallFolder()
     }
 }
 
+/// The standard folders the installation recorded as made by it go when they are empty.
+/// Only folders of the standard chain count (a tampered entry elsewhere is ignored), and
+/// only empty ones are removed, so the protected-folder rule has nothing to guard here.
+/// A definition without the record (an older installation) leaves them all.
+void UninstallPass::removeCreatedFolders()
+{
+    const QStringList chain = StandardFolderChain(s_);
+    QStringList recorded;
+    for (const QString& value : s_.readList(u"CreatedFolder", u"Folder")) {
+        const QString folder = CleanFolder(NativePath(value));
+        if (chain.contains(folder) && QDir::isAbsolutePath(value))
+            recorded << folder;
+        else
+            fe_.note(QStringLiteral("recorded folder is not a standard folder and stays: ") + value);
+    }
+    // Deepest first, as the chain is ordered, so that a parent can follow its child.
+    for (const QString& folder : chain) {
+        if (!recorded.contains(folder) || !fs::IsFolder(folder) || fs::IsLink(folder))
+            continue;
+        if (fs::RemoveFolder(folder) == 0)
+            fe_.note(QStringLiteral("removed the empty folder the installation made: ") + folder);
+    }
+}
+
 void UninstallPass::offerErrorDetails()
 {
     if (log_.empty())
@@ -380,6 +405,7 @@ PassOutcome UninstallPass::run()
             DeleteRegistryKey(s_.registry(), RegRoot::LocalMachine, entryKey);
         removeInstallFolder();
         TidyInstallerFolders(s_);
+        removeCreatedFolders();
         offerErrorDetails();
 
         const QString done = U_ + QStringLiteral("を完了しました．");

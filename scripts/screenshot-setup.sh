@@ -2,8 +2,10 @@
 # Renders the installer's windows to PNG files, in an X server of its own (Xvfb) with
 # the Japanese UI font, for a look at the layout: the backdrop with the main window, each
 # page of the main window (welcome, licence, read-me, type, main, both uninstall pages,
-# the fatal-error page), the progress window while files are copied, and the
-# shared-file question.
+# the fatal-error page), the progress window while files are copied, the error-details
+# page and the shared-file question; and, with long texts, the backdrop title, the type
+# page with wrapping captions, the message box with five long lines (it scrolls) and the
+# error details again (the *-long.png files).
 #   scripts/screenshot-setup.sh [OUTPUT_FOLDER]   (default: build/screenshots)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -13,6 +13,8 @@ namespace {
 constexpr int kTitleLeft = 12;
 constexpr int kTitleTop = 8;
 constexpr int kShadowOffset = 2;
+constexpr int kTitleSize = 32;
+constexpr int kSmallestTitleSize = 12;
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QColor& color, int pixelSize)
 {
@@ -46,8 +48,8 @@ TfrmBack::TfrmBack(QWidget* parent) : QWidget(parent)
     GradBox->setGradStep(128);
 
     // Shadows first, so that the titles lie on top of them.
-    lblBackTitle2 = MakeLabel(this, "lblBackTitle2", QColor(0, 128, 0), 32);
-    lblBackTitle1 = MakeLabel(this, "lblBackTitle1", Qt::white, 32);
+    lblBackTitle2 = MakeLabel(this, "lblBackTitle2", QColor(0, 128, 0), kTitleSize);
+    lblBackTitle1 = MakeLabel(this, "lblBackTitle1", Qt::white, kTitleSize);
     lblPrgTitle2 = MakeLabel(this, "lblPrgTitle2", Qt::blue, 16);
     lblPrgTitle1 = MakeLabel(this, "lblPrgTitle1", Qt::white, 16);
     for (QLabel* label : {lblBackTitle1, lblBackTitle2})
@@ -67,6 +69,7 @@ void TfrmBack::setTitle(const QString& title)
 {
     lblBackTitle1->setText(title);
     lblBackTitle2->setText(title);
+    placeTitle();
 }
 
 void TfrmBack::showCredit(const QString& text)
@@ -84,6 +87,20 @@ void TfrmBack::showCredit(const QString& text)
 void TfrmBack::placeTitle()
 {
     const int width = std::max(0, this->width() - 24);
+    // The title's size shrinks from 32 pixels until the whole title fits, the slant of
+    // its last glyph included, so that no glyph is cut at the edge.
+    QFont font = lblBackTitle1->font();
+    const QString title = lblBackTitle1->text();
+    for (int size = kTitleSize; size >= kSmallestTitleSize; --size) {
+        font.setPixelSize(size);
+        const QFontMetrics metrics(font);
+        if (metrics.horizontalAdvance(title) + metrics.height() / 3 <= width)
+            break;
+    }
+    for (QLabel* label : {lblBackTitle1, lblBackTitle2}) {
+        label->setFont(font);
+        label->setFixedHeight(label->fontMetrics().height() + 4);
+    }
     lblBackTitle1->setGeometry(kTitleLeft, kTitleTop, width, lblBackTitle1->height());
     lblBackTitle2->setGeometry(kTitleLeft + kShadowOffset, kTitleTop + kShadowOffset, width, lblBackTitle2->height());
 }

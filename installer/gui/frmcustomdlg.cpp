@@ -27,11 +27,12 @@ TfrmCustomDlg::TfrmCustomDlg(QLabel* share, QWidget* parent)
         const char* name;
         const char* caption;
         const char* answer;
+        SharedFileAnswer value;
     } buttons[] = {
-        {&btnYes, "btnYes", "はい(&Y)", "Yes"},
-        {&btnNo, "btnNo", "いいえ(&N)", "No"},
-        {&btnDelete, "btnDelete", "すべて削除(&D)", "Delete"},
-        {&btnSave, "btnSave", "すべて保存(&A)", "Save"},
+        {&btnYes, "btnYes", "はい(&Y)", "Yes", SharedFileAnswer::Yes},
+        {&btnNo, "btnNo", "いいえ(&N)", "No", SharedFileAnswer::No},
+        {&btnDelete, "btnDelete", "すべて削除(&D)", "Delete", SharedFileAnswer::Delete},
+        {&btnSave, "btnSave", "すべて保存(&A)", "Save", SharedFileAnswer::Save},
     };
     const QFontMetrics fm = fontMetrics();
     int buttonWidth = 100;
@@ -40,7 +41,8 @@ TfrmCustomDlg::TfrmCustomDlg(QLabel* share, QWidget* parent)
         (*b.button)->setObjectName(QLatin1String(b.name));
         buttonWidth = std::max(buttonWidth, fm.horizontalAdvance((*b.button)->text()) + 28);
         const QString answer = QLatin1String(b.answer);
-        connect(*b.button, &QPushButton::clicked, this, [this, answer] { this->answer(answer); });
+        const SharedFileAnswer value = b.value;
+        connect(*b.button, &QPushButton::clicked, this, [this, answer, value] { this->answer(answer, value); });
     }
     btnYes->setDefault(true);
     const int gap = 8;
@@ -66,8 +68,9 @@ void TfrmCustomDlg::setMessage(const QString& text)
     setFixedSize(kWidth, buttonTop + btnYes->height() + kMargin);
 }
 
-void TfrmCustomDlg::answer(const QString& caption)
+void TfrmCustomDlg::answer(const QString& caption, SharedFileAnswer value)
 {
+    answer_ = value;
     if (share_)
         share_->setText(caption);
     accept();

@@ -3,6 +3,8 @@
 // more. Each button leaves its answer ("Yes", "No", "Delete", "Save") in the caption of
 // a label of the main window (lblFormShare) and closes the dialog.
 
+#include "installer/frontend.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -27,8 +29,14 @@ public:
     QPushButton* btnDelete;
     QPushButton* btnSave;
 
+    /// The button pressed last; None until one is (clearAnswer starts again).
+    SharedFileAnswer lastAnswer() const { return answer_; }
+    void clearAnswer() { answer_ = SharedFileAnswer::None; }
+
 private:
-    void answer(const QString& caption);
+    void answer(const QString& caption, SharedFileAnswer value);
+
+    SharedFileAnswer answer_ = SharedFileAnswer::None;
 
     QLabel* share_;
 };

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 
 namespace installer {
@@ -115,6 +116,9 @@ TfrmMain::TfrmMain(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Customize
     btnEnd = new QPushButton(this);
     btnEnd->setObjectName(QStringLiteral("btnEnd"));
     btnEnd->setAutoDefault(false);
+    connect(btnEvent, &QPushButton::clicked, this, &TfrmMain::eventClicked);
+    connect(btnEnd, &QPushButton::clicked, this, &QWidget::close);
+    connect(btnRefer, &QPushButton::clicked, this, &TfrmMain::referClicked);
 
     lblFormShare = new QLabel(this);
     lblFormShare->setObjectName(QStringLiteral("lblFormShare"));
@@ -126,6 +130,36 @@ TfrmMain::TfrmMain(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Customize
     showPage(Page::Main);
 }
 
+void TfrmMain::buildMessageGroup(int top)
+{
+    const Metrics m(this);
+    const int width = kWidth - 2 * kMargin;
+    const int inner = width - 2 * kPad;
+    const int y = top;
+    grpMessage = new QGroupBox(QStringLiteral("メッセージ"), this);
+    grpMessage->setObjectName(QStringLiteral("grpMessage"));
+    // Five lines show at once; a longer or wrapped text scrolls.
+    scrMessage = new QScrollArea(grpMessage);
+    scrMessage->setObjectName(QStringLiteral("scrMessage"));
+    scrMessage->setFrameShape(QFrame::NoFrame);
+    scrMessage->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrMessage->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scrMessage->setWidgetResizable(false);
+    scrMessage->viewport()->setAutoFillBackground(false);
+    lblMessage = new WrapLabel;
+    lblMessage->setObjectName(QStringLiteral("lblMessage"));
+    lblMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    scrMessage->setWidget(lblMessage);
+    lblMessage->setAutoFillBackground(false); // the group's background shows through
+    // Exactly five lines show, and the scroll bar moves by whole lines, so that no line
+    // is ever shown in part.
+    grpMessage->setGeometry(kMargin, y, width, m.groupTop + kMessageLines * m.line + 8);
+    scrMessage->setGeometry(kPad, m.groupTop, inner, kMessageLines * m.line);
+    scrMessage->verticalScrollBar()->setSingleStep(m.line);
+    scrMessage->verticalScrollBar()->setPageStep(kMessageLines * m.line);
+    placeMessage();
+}
+
 void TfrmMain::buildMainPage()
 {
     const Metrics m(this);
@@ -133,12 +167,7 @@ void TfrmMain::buildMainPage()
     const int inner = width - 2 * kPad;
     int y = kMargin;
 
-    grpMessage = new QGroupBox(QStringLiteral("メッセージ"), this);
-    grpMessage->setObjectName(QStringLiteral("grpMessage"));
-    lblMessage = MakeLabel(grpMessage, "lblMessage");
-    lblMessage->setWordWrap(true);
-    grpMessage->setGeometry(kMargin, y, width, m.groupTop + kMessageLines * m.line + 8);
-    lblMessage->setGeometry(kPad, m.groupTop, inner, kMessageLines * m.line);
+    buildMessageGroup(y);
     y += grpMessage->height() + kGroupGap;
 
     grpSetupFolder = new QGroupBox(this);
@@ -230,14 +259,43 @@ void TfrmMain::buildTypePage()
     lblSelectTypeMsg = MakeLabel(fraSelectType, "lblSelectTypeMsg");
     lblSelectTypeMsg->setWordWrap(true);
     lblSelectTypeMsg->setGeometry(16, 80, width - 32, 3 * m.line);
-    optSelectType1 = new QRadioButton(fraSelectType);
+    optSelectType1 = new WrapRadioButton(fraSelectType);
     optSelectType1->setObjectName(QStringLiteral("optSelectType1"));
     optSelectType1->setChecked(true);
-    optSelectType2 = new QRadioButton(fraSelectType);
+    optSelectType2 = new WrapRadioButton(fraSelectType);
     optSelectType2->setObjectName(QStringLiteral("optSelectType2"));
     const int top = lblSelectTypeMsg->geometry().bottom() + 1 + 14;
     optSelectType1->setGeometry(32, top, width - 48, m.checkHeight + 2);
     optSelectType2->setGeometry(32, top + m.checkHeight + 10, width - 48, m.checkHeight + 2);
+}
+
+void TfrmMain::placeTypeOptions()
+{
+    const Metrics m(this);
+    const int top = lblSelectTypeMsg->geometry().bottom() + 1 + 14;
+    const int width = optSelectType1->width();
+    const int first = std::max(m.checkHeight + 2, optSelectType1->heightForWidth(width));
+    const int second = std::max(m.checkHeight + 2, optSelectType2->heightForWidth(width));
+    optSelectType1->setGeometry(optSelectType1->x(), top, width, first);
+    optSelectType2->setGeometry(optSelectType2->x(), top + first + 8, width, second);
+}
+
+void TfrmMain::placeMessage()
+{
+    // The label takes the viewport's width (less a scroll bar when one is needed) and
+    // the height of its text; line breaks at the end add nothing.
+    QString shown = lblMessage->text();
+    while (shown.endsWith(QLatin1Char('\n')))
+        shown.chop(1);
+    const QMargins margins = lblMessage->contentsMargins();
+    const auto need = [&](int width) {
+        return WrappedTextHeight(lblMessage->font(), shown, width - margins.left() - margins.right()) + margins.top()
+               + margins.bottom();
+    };
+    int width = scrMessage->width();
+    if (need(width) > scrMessage->height())
+        width -= scrMessage->verticalScrollBar()->sizeHint().width();
+    lblMessage->resize(width, need(width));
 }
 
 void TfrmMain::fitButtons(const QStringList& captions)
@@ -315,6 +373,10 @@ void TfrmMain::setMemoScrollBars(const QString& value)
 
 void TfrmMain::applyUninstallLayout(const UninstallPage& page)
 {
+    // The folder to remove is the one the installation recorded; browsing for another
+    // one would point the uninstallation at a folder it never made.
+    txtFolder->setReadOnly(true);
+    btnRefer->setEnabled(false);
     chkOverWrite->hide();
     fraShortCut->setTitle(QStringLiteral("ファイルの追加削除"));
     fraShortCut->setGeometry(fraShortCut->x(), chkOverWrite->y(), fraShortCut->width(), grpOption->height() - 24);
@@ -346,6 +408,141 @@ void TfrmMain::applyUninstallLayout(const UninstallPage& page)
     const int top = chkSCutDesktop->geometry().bottom() + 1 + 2;
     lblUnSetupInfo->setGeometry(kPad, top, fraShortCut->width() - 2 * kPad, fraShortCut->height() - top - 6);
     lblUnSetupInfo->show();
+}
+
+void TfrmMain::setButtons(const QString& event, const QString& end)
+{
+    btnEvent->setText(event);
+    btnEnd->setText(end);
+    btnEvent->setEnabled(true);
+    btnEnd->setEnabled(true);
+    btnEvent->setFocus();
+}
+
+void TfrmMain::setEventButton(const QString& caption)
+{
+    btnEvent->setText(caption);
+    btnEvent->setEnabled(true);
+    btnEvent->setFocus();
+}
+
+void TfrmMain::setEventEnabled(bool enabled)
+{
+    btnEvent->setEnabled(enabled);
+}
+
+bool TfrmMain::eventEnabled() const
+{
+    return btnEvent->isEnabled();
+}
+
+void TfrmMain::focusEventButton()
+{
+    btnEvent->setFocus();
+}
+
+void TfrmMain::setFatalButtons(const QString& event, const QString& end)
+{
+    btnEvent->setText(event);
+    btnEvent->setEnabled(false);
+    btnEnd->setText(end);
+    btnEnd->setEnabled(true);
+    btnEnd->setDefault(true);
+    btnEnd->setFocus();
+}
+
+void TfrmMain::setEndCaption(const QString& caption)
+{
+    btnEnd->setText(caption);
+}
+
+void TfrmMain::showWelcome(const QString& text)
+{
+    showPage(Page::Welcome);
+    lblTitleMessage->setText(text);
+}
+
+void TfrmMain::hideWelcome()
+{
+    fraTitle->hide();
+}
+
+void TfrmMain::showText(const QString& caption, const QString& text, bool silver, const QString& scrollBars)
+{
+    fraReadme->setTitle(caption);
+    setMemoSilver(silver);
+    txtReadme->setPlainText(text);
+    setMemoScrollBars(scrollBars);
+    showPage(Page::Text);
+}
+
+void TfrmMain::showTypePage(const QString& message, const QString& type1, const QString& type2)
+{
+    lblSelectTypeMsg->setText(message);
+    optSelectType1->setText(type1);
+    optSelectType2->setText(type2);
+    placeTypeOptions();
+    showPage(Page::Type);
+}
+
+void TfrmMain::setMessage(const QString& text)
+{
+    lblMessage->setText(text);
+    placeMessage();
+}
+
+void TfrmMain::setGroupTitles(const QString& folder, const QString& options)
+{
+    grpSetupFolder->setTitle(folder);
+    grpOption->setTitle(options);
+}
+
+void TfrmMain::setFolder(const QString& folder)
+{
+    txtFolder->setText(folder);
+}
+
+QString TfrmMain::folder() const
+{
+    return txtFolder->text();
+}
+
+void TfrmMain::setFolderControlsEnabled(bool enabled)
+{
+    txtFolder->setEnabled(enabled);
+    btnRefer->setEnabled(enabled);
+    chkOverWrite->setEnabled(enabled);
+}
+
+void TfrmMain::offerShortcuts(bool desktop, bool startMenu, bool startUp, bool sendTo, bool enabled)
+{
+    const std::pair<QCheckBox*, bool> boxes[] = {
+        {chkSCutDesktop, desktop}, {chkSCutStartMenu, startMenu}, {chkSCutStartUp, startUp}, {chkSCutSendTo, sendTo}};
+    for (const auto& [box, named] : boxes) {
+        box->setEnabled(named && enabled);
+        box->setChecked(named);
+    }
+}
+
+TfrmMain::InstallPageChoices TfrmMain::installChoices() const
+{
+    InstallPageChoices choices;
+    choices.folder = txtFolder->text();
+    choices.type = optSelectType2->isChecked() ? 2 : 1;
+    choices.overwrite = chkOverWrite->isChecked();
+    choices.desktop = chkSCutDesktop->isChecked();
+    choices.startMenu = chkSCutStartMenu->isChecked();
+    choices.startUp = chkSCutStartUp->isChecked();
+    choices.sendTo = chkSCutSendTo->isChecked();
+    return choices;
+}
+
+TfrmMain::UninstallPageChoices TfrmMain::takeUninstallChoices()
+{
+    const UninstallPageChoices choices{chkSCutDesktop->isChecked(), chkSCutStartMenu->isChecked()};
+    for (QCheckBox* box : {chkSCutDesktop, chkSCutStartMenu, chkSCutStartUp, chkSCutSendTo})
+        box->setEnabled(false);
+    return choices;
 }
 
 void TfrmMain::reject()

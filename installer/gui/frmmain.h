@@ -1,8 +1,9 @@
 #pragma once
 // TfrmMain: the installer's main window, a fixed-size dialog whose pages (welcome,
 // licence or read-me text, installation type, main page) one action button steps
-// through. This class holds the controls, their places and the page switching; the
-// flow that fills and drives them is SetupWindows.
+// through. This class owns the controls, their places and the page switching, and
+// offers what the flow (SetupWindows) needs as methods; the controls are found by
+// their object names (the form's control names) from outside.
 
 #include "installer/gui/folderdialog.h"
 
@@ -17,8 +18,12 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 
 namespace installer {
+
+class WrapLabel;
+class WrapRadioButton;
 
 class TfrmMain : public QDialog {
     Q_OBJECT
@@ -60,6 +65,87 @@ public:
     /// True once the window has closed for good.
     bool isClosed() const { return closed_; }
 
+    // ---- the buttons ----
+    /// Both buttons with these captions, enabled, the focus on the action button.
+    void setButtons(const QString& event, const QString& end);
+    /// The action button alone (enabled, focused); the end button stays as it is.
+    void setEventButton(const QString& caption);
+    void setEventEnabled(bool enabled);
+    bool eventEnabled() const;
+    void focusEventButton();
+    /// The fatal start: a grey action button and the end button as the default.
+    void setFatalButtons(const QString& event, const QString& end);
+    void setEndCaption(const QString& caption);
+
+    // ---- the pages ----
+    /// The welcome page with its text.
+    void showWelcome(const QString& text);
+    /// Hides the welcome page (the window shows no page until the next one).
+    void hideWelcome();
+    /// The text page (licence, read-me or error log): caption, text, background and
+    /// scroll bars (see setMemoScrollBars).
+    void showText(const QString& caption, const QString& text, bool silver, const QString& scrollBars);
+    /// The type page: its explanation and the captions of the two types, which wrap
+    /// when they are longer than the page is wide.
+    void showTypePage(const QString& message, const QString& type1, const QString& type2);
+    /// The explanation of the main page; it scrolls when it is longer than its box.
+    void setMessage(const QString& text);
+    void setGroupTitles(const QString& folder, const QString& options);
+    void setFolder(const QString& folder);
+    QString folder() const;
+    /// The folder box, its browse button and the overwrite box.
+    void setFolderControlsEnabled(bool enabled);
+    /// The four shortcut boxes: those of named places are checked (and enabled when
+    /// `enabled`); the others stay grey and unchecked.
+    void offerShortcuts(bool desktop, bool startMenu, bool startUp, bool sendTo, bool enabled);
+
+    /// What the install page's controls say; `type` is 1 or 2.
+    struct InstallPageChoices {
+        QString folder;
+        int type = 1;
+        bool overwrite = true;
+        bool desktop = false, startMenu = false, startUp = false, sendTo = false;
+    };
+    InstallPageChoices installChoices() const;
+    /// What the uninstall page's boxes say; the boxes turn grey for the pass.
+    struct UninstallPageChoices {
+        bool first = false;  // "DeleteAll" or "*.INIファイル"
+        bool second = false; // "*.GIDファイル"
+    };
+    UninstallPageChoices takeUninstallChoices();
+
+    // ---- the shared-file answer and the folder browser ----
+    /// The hidden label TfrmCustomDlg leaves its answer in.
+    QLabel* shareAnswerLabel() const { return lblFormShare; }
+    TFolderDialog& folderDialog() { return dlgFolder; }
+
+
+
+Q_SIGNALS:
+    /// The window has closed (once).
+    void closed();
+    /// The action button was pressed.
+    void eventClicked();
+    /// The browse button was pressed.
+    void referClicked();
+
+public Q_SLOTS:
+    /// Escape closes the window the same way as the end button.
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildWelcomePage();
+    void buildTextPage();
+    void buildTypePage();
+    void buildMainPage();
+    void buildMessageGroup(int top);
+    void placeButtons();
+    void placeMessage();
+    void placeTypeOptions();
+
     // Buttons
     QPushButton* btnEvent;
     QPushButton* btnEnd;
@@ -78,11 +164,12 @@ public:
     QLabel* lblTypeKind;
     QLabel* lblTypeProduct;
     QLabel* lblSelectTypeMsg;
-    QRadioButton* optSelectType1;
-    QRadioButton* optSelectType2;
+    WrapRadioButton* optSelectType1;
+    WrapRadioButton* optSelectType2;
     // Main page
     QGroupBox* grpMessage;
-    QLabel* lblMessage;
+    QScrollArea* scrMessage; // holds lblMessage
+    WrapLabel* lblMessage;
     QGroupBox* grpSetupFolder;
     QLineEdit* txtFolder;
     QPushButton* btnRefer;
@@ -98,24 +185,6 @@ public:
     QLabel* lblFormShare;
     // The folder browser of btnRefer
     TFolderDialog dlgFolder;
-
-Q_SIGNALS:
-    /// The window has closed (once).
-    void closed();
-
-public Q_SLOTS:
-    /// Escape closes the window the same way as the end button.
-    void reject() override;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    void buildWelcomePage();
-    void buildTextPage();
-    void buildTypePage();
-    void buildMainPage();
-    void placeButtons();
 
     Page page_ = Page::Main;
     std::function<bool()> closeGuard_;

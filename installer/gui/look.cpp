@@ -7,6 +7,9 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyleOptionButton>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QTextLayout>
 #include <QTextOption>
 #include <QTranslator>
@@ -126,6 +129,56 @@ void WrapLabel::paintEvent(QPaintEvent*)
     LayOutWrapped(font(), text(), area.width(), [&](const QTextLayout&, const QTextLine& line, int top) {
         line.draw(&painter, QPointF(area.left(), area.top() + top));
     });
+}
+
+int WrapRadioButton::indicatorSpace() const
+{
+    return style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, this)
+           + style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, this);
+}
+
+QRect WrapRadioButton::textRect(int width) const
+{
+    const int left = indicatorSpace();
+    const QRect bounds = fontMetrics().boundingRect(QRect(left, 1, std::max(1, width - left - 2), 100000),
+                                                    Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextShowMnemonic,
+                                                    text());
+    return QRect(left, 1, std::max(1, width - left - 2), bounds.height());
+}
+
+int WrapRadioButton::heightForWidth(int width) const
+{
+    const int indicator = style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr, this);
+    return std::max(indicator, textRect(width).height()) + 2;
+}
+
+QSize WrapRadioButton::sizeHint() const
+{
+    if (width() <= indicatorSpace())
+        return QRadioButton::sizeHint();
+    return QSize(width(), heightForWidth(width()));
+}
+
+void WrapRadioButton::paintEvent(QPaintEvent*)
+{
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QRect text = textRect(width());
+    // The indicator beside the first line.
+    const int indicatorWidth = style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, this);
+    const int indicatorHeight = style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr, this);
+    const int firstLine = fontMetrics().height();
+    option.rect = QRect(0, text.top() + std::max(0, (firstLine - indicatorHeight) / 2), indicatorWidth, indicatorHeight);
+    painter.drawPrimitive(QStyle::PE_IndicatorRadioButton, option);
+    painter.drawItemText(text, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextShowMnemonic, palette(),
+                         isEnabled(), this->text(), QPalette::WindowText);
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = text.adjusted(-1, 0, 1, 1);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
 }
 
 } // namespace installer

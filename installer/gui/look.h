@@ -4,6 +4,7 @@
 
 #include <QIcon>
 #include <QLabel>
+#include <QRadioButton>
 
 class QApplication;
 
@@ -26,6 +27,25 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+};
+
+/// A radio button whose caption wraps at the button's width (the indicator stays beside
+/// the first line); its size hint is its wrapped size at its width.
+class WrapRadioButton : public QRadioButton {
+    Q_OBJECT
+public:
+    using QRadioButton::QRadioButton;
+    QSize sizeHint() const override;
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+
+private:
+    int indicatorSpace() const;
+    QRect textRect(int width) const;
 };
 
 /// The height `text` takes in `width` pixels when lines may break anywhere.

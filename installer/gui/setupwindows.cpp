@@ -55,17 +55,16 @@ SetupWindows::SetupWindows(WindowOptions options, QObject* parent) : QObject(par
     back_ = std::make_unique<TfrmBack>();
     main_ = std::make_unique<TfrmMain>();
     status_ = std::make_unique<TfrmStatus>();
-    custom_ = std::make_unique<TfrmCustomDlg>(main_->lblFormShare);
-    main_->dlgFolder.setChooser(options_.folderChooser.get());
+    custom_ = std::make_unique<TfrmCustomDlg>(main_->shareAnswerLabel());
+    main_->folderDialog().setChooser(options_.folderChooser.get());
 
     connect(back_.get(), &TfrmBack::firstResized, this, [this] {
         back_->setWindowTitle(TfrmBack::CaptionFor(options_.version));
         // The main window comes once the resize is over.
         QMetaObject::invokeMethod(this, &SetupWindows::showMainWindow, Qt::QueuedConnection);
     });
-    connect(main_->btnEvent, &QPushButton::clicked, this, &SetupWindows::onEventClicked);
-    connect(main_->btnEnd, &QPushButton::clicked, main_.get(), &QWidget::close);
-    connect(main_->btnRefer, &QPushButton::clicked, this, &SetupWindows::onReferClicked);
+    connect(main_.get(), &TfrmMain::eventClicked, this, &SetupWindows::onEventClicked);
+    connect(main_.get(), &TfrmMain::referClicked, this, &SetupWindows::onReferClicked);
     connect(status_->btnAbort, &QPushButton::clicked, this, &SetupWindows::onAbortClicked);
     connect(main_.get(), &TfrmMain::closed, this, &SetupWindows::onMainClosed);
     main_->setCloseGuard([this] { return mayCloseMain(); });
@@ -97,9 +96,8 @@ void SetupWindows::showMainWindow()
     KeepAbove(main_.get(), back_.get());
     KeepAbove(status_.get(), back_.get());
     main_->showCentred();
-    // The first showing, while the action button has no caption yet.
-    if (main_->btnEvent->text().isEmpty())
-        initialise();
+    if (state_ == PageState::Starting && !session_)
+        initialise(); // the first showing
 }
 
 void SetupWindows::initialise()
@@ -120,38 +118,26 @@ void SetupWindows::initialise()
     const bool uninstalling = session_->uninstalling();
 
     back_->showCredit(session_->creditText());
-    main_->txtFolder->setText(session_->proposedFolder());
+    main_->setFolder(session_->proposedFolder());
     const bool enabled = session_->optionsEnabled();
     if (!uninstalling) {
         const ShortcutPlaces places = session_->namedShortcutPlaces();
-        const std::pair<QCheckBox*, bool> boxes[] = {{main_->chkSCutDesktop, places.desktop},
-                                                     {main_->chkSCutStartMenu, places.startMenu},
-                                                     {main_->chkSCutStartUp, places.startUp},
-                                                     {main_->chkSCutSendTo, places.sendTo}};
-        for (const auto& [box, named] : boxes) {
-            box->setEnabled(named && enabled);
-            box->setChecked(named);
-        }
+        main_->offerShortcuts(places.desktop, places.startMenu, places.startUp, places.sendTo, enabled);
     }
-    main_->lblMessage->setText(session_->messageText());
-    if (!uninstalling) {
-        main_->txtFolder->setEnabled(enabled);
-        main_->btnRefer->setEnabled(enabled);
-        main_->chkOverWrite->setEnabled(enabled);
-    }
+    main_->setMessage(session_->messageText());
+    if (!uninstalling)
+        main_->setFolderControlsEnabled(enabled);
     const QString title = uninstalling ? session_->uninstallTitle() : session_->setupTitle();
     back_->setTitle(title);
     main_->setWindowTitle(title);
-    main_->grpSetupFolder->setTitle(S_ + QStringLiteral("フォルダ"));
-    main_->grpOption->setTitle(S_ + QStringLiteral("オプション"));
-    main_->btnEnd->setText(S_ + QStringLiteral("終了(&E)"));
+    main_->setGroupTitles(S_ + QStringLiteral("フォルダ"), S_ + QStringLiteral("オプション"));
+    main_->setEndCaption(S_ + QStringLiteral("終了(&E)"));
     main_->fitButtons({S_ + QStringLiteral("続行(&C)"), S_ + QStringLiteral("開始(&S)"), S_ + QStringLiteral("終了(&E)"),
                        U_ + QStringLiteral("開始(&S)"), U_ + QStringLiteral("終了(&E)"), QStringLiteral("同意する(&A)"),
                        kDecline, kContinue});
 
     if (!uninstalling) {
-        welcomePending_ = licencePending_ = readmePending_ = typePending_ = true;
-        onEventClicked();
+        onEventClicked(); // the welcome page
         if (session_->earlierVersionFound())
             askUser(Prompt::UninstallFirst, QStringLiteral("警告"), session_->earlierVersionWarning(), Buttons::Ok,
                     Icon::Warning);
@@ -162,195 +148,196 @@ void SetupWindows::initialise()
 
 void SetupWindows::showFatalError()
 {
-    fatal_ = true;
+    state_ = PageState::Fatal;
     back_->showCredit(session_->creditText());
     back_->setTitle(main_->windowTitle());
     // Nothing was read: the words are the defaults.
     const QString S = QStringLiteral("インストール");
-    main_->grpSetupFolder->setTitle(S + QStringLiteral("フォルダ"));
-    main_->grpOption->setTitle(S + QStringLiteral("オプション"));
-    main_->lblMessage->setText(session_->fatalText());
-    for (QWidget* w : {static_cast<QWidget*>(main_->txtFolder), static_cast<QWidget*>(main_->btnRefer),
-                       static_cast<QWidget*>(main_->chkOverWrite)})
-        w->setEnabled(false);
-    main_->btnEvent->setText(QStringLiteral("処理開始(&S)"));
-    main_->btnEvent->setEnabled(false);
-    main_->btnEnd->setText(kBareEnd);
-    main_->btnEnd->setEnabled(true);
-    main_->btnEnd->setDefault(true);
-    main_->btnEnd->setFocus();
+    main_->setGroupTitles(S + QStringLiteral("フォルダ"), S + QStringLiteral("オプション"));
+    main_->setMessage(session_->fatalText());
+    main_->setFolderControlsEnabled(false);
+    main_->setFatalButtons(QStringLiteral("処理開始(&S)"), kBareEnd);
     main_->showPage(TfrmMain::Page::Main);
 }
 
 void SetupWindows::layOutUninstallPage()
 {
-    main_->grpSetupFolder->setTitle(U_ + QStringLiteral("フォルダ"));
-    main_->txtFolder->setReadOnly(true);
-    // The folder to remove is the one the installation recorded; browsing for another
-    // one would point the uninstallation at a folder it never made.
-    main_->btnRefer->setEnabled(false);
-    main_->btnEvent->setText(U_ + QStringLiteral("開始(&S)"));
-    main_->btnEnd->setText(U_ + QStringLiteral("終了(&E)"));
-    main_->btnEvent->setEnabled(true);
-    main_->btnEnd->setEnabled(true);
-    main_->grpOption->setTitle(U_ + QStringLiteral("オプション"));
+    state_ = PageState::Main;
+    main_->setGroupTitles(U_ + QStringLiteral("フォルダ"), U_ + QStringLiteral("オプション"));
+    main_->setButtons(U_ + QStringLiteral("開始(&S)"), U_ + QStringLiteral("終了(&E)"));
     const UninstallOptions options = session_->uninstallOptions();
     main_->applyUninstallLayout({U_, options.deleteAllOffered, options.iniFiles, options.gidFiles});
     main_->showPage(TfrmMain::Page::Main);
-    main_->btnEvent->setFocus();
+    main_->focusEventButton();
 }
 
-void SetupWindows::showTextFile(const QString& path)
+QString SetupWindows::readTextFile(const QString& path) const
 {
     QString text;
     QString error;
     if (!common::ReadTextFile(path, text, nullptr, &error))
         text = error;
-    main_->txtReadme->setPlainText(text);
+    return text;
+}
+
+PageOffers SetupWindows::currentOffers() const
+{
+    const auto exists = [](const QString& file) { return !file.isEmpty() && QFileInfo(file).isFile(); };
+    return {exists(session_->licenceFile()), exists(session_->readmeFile()), session_->typePageVisible()};
 }
 
 void SetupWindows::onEventClicked()
 {
-    if (!session_ || fatal_ || ended_ || (passRunning_ && !waitingForDetails_))
+    if (!session_ || ended_)
         return;
-    TfrmMain& f = *main_;
-    const QString remembered = f.btnEvent->text();
-    const auto setButtons = [&](const QString& event, const QString& end) {
-        f.btnEvent->setText(event);
-        f.btnEnd->setText(end);
-        f.btnEvent->setEnabled(true);
-        f.btnEnd->setEnabled(true);
-        f.btnEvent->setFocus();
-    };
+    const PageState next = NextPageState(state_, currentOffers());
+    if (next == state_)
+        return; // a running pass or the fatal page: the button does nothing
+    enterPage(next);
+}
 
-    if (welcomePending_) {
-        welcomePending_ = false;
-        f.showPage(TfrmMain::Page::Welcome);
-        const QString P = session_->read(u"Title", u"Program");
-        f.lblTitleMessage->setText(
-            QStringLiteral("　") + P + QLatin1Char(' ') + S_ + QStringLiteral("プログラムへようこそ．この") + S_
-            + QStringLiteral("プログラムは，あなたのコンピュータに ") + P + QStringLiteral(" を") + S_
-            + QStringLiteral("します．\n\n　") + S_
-            + QStringLiteral("を開始する前に，必ず，すべてのWindowsプログラムを終了させてください．\n\n　「") + S_
-            + QStringLiteral("終了(E)」を選択すると，") + S_ + QStringLiteral("を行わずに") + S_
-            + QStringLiteral("プログラムを終了します．") + S_ + QStringLiteral("を続行する場合は，「") + S_
-            + QStringLiteral("続行(C)」を選択してください．"));
-        setButtons(S_ + QStringLiteral("続行(&C)"), S_ + QStringLiteral("終了(&E)"));
-        return;
-    }
-    if (f.fraTitle->isVisible()) {
-        f.fraTitle->hide();
-        f.hide();
+/// Carries out one transition of the state table in pageflow.h.
+void SetupWindows::enterPage(PageState next)
+{
+    const PageState from = state_;
+    if (from == PageState::Welcome) {
+        // The welcome page goes, and the window with it for a moment.
+        main_->hideWelcome();
+        main_->hide();
         options_.pacer->letEventsRun();
         options_.pacer->wait(1000);
-        if (f.isClosed() || ended_)
+        if (main_->isClosed() || ended_)
             return;
-        f.show();
+        main_->show();
     }
-    if (licencePending_) {
-        licencePending_ = false;
-        const QString file = session_->licenceFile();
-        if (!file.isEmpty() && QFileInfo(file).isFile()) {
-            f.fraReadme->setTitle(QStringLiteral("使用許諾契約書"));
-            setButtons(QStringLiteral("同意する(&A)"), kDecline);
-            f.setMemoSilver(true);
-            showTextFile(file);
-            f.setMemoScrollBars(session_->read(u"EULA", u"ScrollBars", QStringLiteral("ssVertical")));
-            f.showPage(TfrmMain::Page::Text);
-            return;
-        }
+    state_ = next;
+    switch (next) {
+    case PageState::Welcome:
+        showWelcomePage();
+        break;
+    case PageState::Licence:
+        showLicencePage();
+        break;
+    case PageState::ReadMe:
+        showReadMePage();
+        break;
+    case PageState::Type:
+        showTypePage();
+        break;
+    case PageState::Main:
+        showMainPage();
+        break;
+    case PageState::Running:
+        showMainPage();
+        if (from == PageState::Details)
+            main_->setEventEnabled(false); // the pass waits for this button to go grey
+        else
+            startPass();
+        break;
+    case PageState::Starting:
+    case PageState::Details:
+    case PageState::Ended:
+    case PageState::Fatal:
+        break;
     }
-    f.setMemoSilver(false);
-    if (readmePending_) {
-        readmePending_ = false;
-        const QString file = session_->readmeFile();
-        if (!file.isEmpty() && QFileInfo(file).isFile()) {
-            setButtons(S_ + QStringLiteral("続行(&C)"), S_ + QStringLiteral("終了(&E)"));
-            showTextFile(file);
-            f.fraReadme->setTitle(session_->read(u"Readme", u"Title"));
-            f.setMemoScrollBars(session_->read(u"Readme", u"ScrollBars", QStringLiteral("ssVertical")));
-            f.showPage(TfrmMain::Page::Text);
-            return;
-        }
-    }
-    if (typePending_) {
-        typePending_ = false;
-        if (session_->typePageVisible()) {
-            f.lblSelectTypeMsg->setText(QStringLiteral("　") + S_ + QStringLiteral("タイプ(") + S_
-                                        + QStringLiteral("するファイルの種類)を決定してください．決定しましたら「") + S_
-                                        + QStringLiteral("続行(C)」を選択してください．"));
-            f.optSelectType1->setText(session_->typeCaption(1));
-            f.optSelectType2->setText(session_->typeCaption(2));
-            setButtons(S_ + QStringLiteral("続行(&C)"), S_ + QStringLiteral("終了(&E)"));
-            f.showPage(TfrmMain::Page::Type);
-            return;
-        }
-    }
+}
 
-    f.showPage(TfrmMain::Page::Main);
-    setButtons(S_ + QStringLiteral("開始(&S)"), S_ + QStringLiteral("終了(&E)"));
-    if (waitingForDetails_) {
-        // "続行(&C)" on the error-details page: the pass waits for this button to go grey.
-        if (remembered == kContinue)
-            f.btnEvent->setEnabled(false);
-        return;
-    }
-    // The mode decides which pass a start button runs, so that equal setup and
-    // uninstall words cannot start the wrong one.
-    if (session_->uninstalling()) {
-        if (remembered == U_ + QStringLiteral("開始(&S)"))
-            runUninstall();
-    } else if (remembered == S_ + QStringLiteral("開始(&S)")) {
+void SetupWindows::showWelcomePage()
+{
+    const QString P = session_->read(u"Title", u"Program");
+    main_->showWelcome(QStringLiteral("　") + P + QLatin1Char(' ') + S_ + QStringLiteral("プログラムへようこそ．この") + S_
+                       + QStringLiteral("プログラムは，あなたのコンピュータに ") + P + QStringLiteral(" を") + S_
+                       + QStringLiteral("します．\n\n　") + S_
+                       + QStringLiteral("を開始する前に，必ず，すべてのWindowsプログラムを終了させてください．\n\n　「") + S_
+                       + QStringLiteral("終了(E)」を選択すると，") + S_ + QStringLiteral("を行わずに") + S_
+                       + QStringLiteral("プログラムを終了します．") + S_ + QStringLiteral("を続行する場合は，「") + S_
+                       + QStringLiteral("続行(C)」を選択してください．"));
+    main_->setButtons(S_ + QStringLiteral("続行(&C)"), S_ + QStringLiteral("終了(&E)"));
+}
+
+void SetupWindows::showLicencePage()
+{
+    main_->setButtons(QStringLiteral("同意する(&A)"), kDecline);
+    main_->showText(QStringLiteral("使用許諾契約書"), readTextFile(session_->licenceFile()), true,
+                    session_->read(u"EULA", u"ScrollBars", QStringLiteral("ssVertical")));
+}
+
+void SetupWindows::showReadMePage()
+{
+    main_->setButtons(S_ + QStringLiteral("続行(&C)"), S_ + QStringLiteral("終了(&E)"));
+    main_->showText(session_->read(u"Readme", u"Title"), readTextFile(session_->readmeFile()), false,
+                    session_->read(u"Readme", u"ScrollBars", QStringLiteral("ssVertical")));
+}
+
+void SetupWindows::showTypePage()
+{
+    main_->setMemoSilver(false);
+    main_->showTypePage(QStringLiteral("　") + S_ + QStringLiteral("タイプ(") + S_
+                            + QStringLiteral("するファイルの種類)を決定してください．決定しましたら「") + S_
+                            + QStringLiteral("続行(C)」を選択してください．"),
+                        session_->typeCaption(1), session_->typeCaption(2));
+    main_->setButtons(S_ + QStringLiteral("続行(&C)"), S_ + QStringLiteral("終了(&E)"));
+}
+
+void SetupWindows::showMainPage()
+{
+    main_->setMemoSilver(false);
+    main_->showPage(TfrmMain::Page::Main);
+    main_->setButtons(S_ + QStringLiteral("開始(&S)"), S_ + QStringLiteral("終了(&E)"));
+}
+
+/// The mode decides which pass the start button runs, so that equal setup and
+/// uninstall words cannot start the wrong one.
+void SetupWindows::startPass()
+{
+    if (session_->uninstalling())
+        runUninstall();
+    else
         runInstall();
-    }
 }
 
 void SetupWindows::onReferClicked()
 {
-    TfrmMain& f = *main_;
-    f.dlgFolder.Directory = NativePath(f.txtFolder->text());
-    if (f.dlgFolder.Execute(&f))
-        f.txtFolder->setText(WithTrailingSeparator(f.dlgFolder.Directory));
+    TFolderDialog& dialog = main_->folderDialog();
+    dialog.Directory = NativePath(main_->folder());
+    if (dialog.Execute(main_.get()))
+        main_->setFolder(WithTrailingSeparator(dialog.Directory));
 }
 
 void SetupWindows::runInstall()
 {
-    TfrmMain& f = *main_;
+    const TfrmMain::InstallPageChoices page = main_->installChoices();
     InstallChoices choices;
-    choices.folder = f.txtFolder->text();
-    choices.type = f.optSelectType2->isChecked() ? 2 : 1;
-    choices.overwrite = f.chkOverWrite->isChecked();
-    choices.desktop = f.chkSCutDesktop->isChecked();
-    choices.startMenu = f.chkSCutStartMenu->isChecked();
-    choices.startUp = f.chkSCutStartUp->isChecked();
-    choices.sendTo = f.chkSCutSendTo->isChecked();
-    passRunning_ = true;
+    choices.folder = page.folder;
+    choices.type = page.type;
+    choices.overwrite = page.overwrite;
+    choices.desktop = page.desktop;
+    choices.startMenu = page.startMenu;
+    choices.startUp = page.startUp;
+    choices.sendTo = page.sendTo;
     const PassOutcome outcome = RunInstall(*session_, *this, choices);
     passReturned(outcome);
 }
 
 void SetupWindows::runUninstall()
 {
-    TfrmMain& f = *main_;
     UninstallChoices choices;
-    choices.folder = f.txtFolder->text();
+    choices.folder = main_->folder();
     const UninstallOptions offered = session_->uninstallOptions();
+    const TfrmMain::UninstallPageChoices page = main_->takeUninstallChoices();
     if (offered.deleteAllOffered) {
-        choices.deleteAll = f.chkSCutDesktop->isChecked();
+        choices.deleteAll = page.first;
     } else {
-        choices.iniFiles = f.chkSCutDesktop->isChecked();
-        choices.gidFiles = f.chkSCutStartMenu->isChecked();
+        choices.iniFiles = page.first;
+        choices.gidFiles = page.second;
     }
-    for (QCheckBox* box : {f.chkSCutDesktop, f.chkSCutStartMenu, f.chkSCutStartUp, f.chkSCutSendTo})
-        box->setEnabled(false);
-    passRunning_ = true;
     const PassOutcome outcome = RunUninstall(*session_, *this, choices);
     passReturned(outcome);
 }
 
 void SetupWindows::passReturned(const PassOutcome& outcome)
 {
-    passRunning_ = false;
+    state_ = PageState::Ended;
     outcome_ = outcome;
     // Whatever way the pass ended, the program ends with it.
     back_->setEnabled(true);
@@ -366,8 +353,7 @@ void SetupWindows::passReturned(const PassOutcome& outcome)
 
 bool SetupWindows::mayCloseMain()
 {
-    const QString end = main_->btnEnd->text();
-    if (back_->isEnabled() || end == kDecline || end == kBareEnd)
+    if (back_->isEnabled() || ClosesWithoutQuestion(state_))
         return true;
     const QString text = S_ + QLatin1Char('/') + U_ + QStringLiteral("は終了していません．\n終了してもよろしいですか？");
     if (askUser(Prompt::ConfirmEnd, QStringLiteral("終了確認"), text, Buttons::YesNo, Icon::Question) != Answer::Yes)
@@ -382,7 +368,7 @@ void SetupWindows::onMainClosed()
     // Desktop menus watch their folders themselves: nothing needs telling about new
     // associations or shortcuts.
     if (session_) {
-        if (passRunning_)
+        if (PassRunning(state_))
             cleanUpPending_ = true; // the pass still holds its work folder until it returns
         else
             session_->cleanUpWorkFolders();
@@ -392,7 +378,7 @@ void SetupWindows::onMainClosed()
 
 void SetupWindows::onAbortClicked()
 {
-    if (!passRunning_ || !main_->isEnabled())
+    if (!PassRunning(state_) || !main_->isEnabled())
         return;
     const QString text = QStringLiteral(
         "ここでセットアップを中断すると，すでにコピー済みのファイルは削除されません．\n"
@@ -411,7 +397,7 @@ void SetupWindows::terminate()
 {
     if (ended_)
         return;
-    if (passRunning_)
+    if (PassRunning(state_))
         main_->setEnabled(false); // the pass stops at its next abort check
     back_->setEnabled(true);      // no question on closing
     status_->closeWindow();
@@ -423,7 +409,7 @@ void SetupWindows::terminate()
 
 void SetupWindows::maybeEnd()
 {
-    if (ended_ || passRunning_ || !main_->isClosed())
+    if (ended_ || PassRunning(state_) || !main_->isClosed())
         return;
     ended_ = true;
     status_->closeWindow();
@@ -431,7 +417,7 @@ void SetupWindows::maybeEnd()
     options_.pacer->letEventsRun();
     if (outcome_ && outcome_->status == PassOutcome::Status::Completed && outcome_->restartRequested)
         askAboutRestart();
-    if (fatal_ || !outcome_)
+    if (state_ == PageState::Fatal || !outcome_)
         exitStatus_ = 2;
     else if (outcome_->status != PassOutcome::Status::Completed)
         exitStatus_ = 2;
@@ -536,41 +522,29 @@ Answer SetupWindows::ask(const Message& message)
 
 SharedFileAnswer SetupWindows::askSharedFile(const QString& text)
 {
-    main_->lblFormShare->clear();
+    // The answer also lands in the main window's hidden label, as the form always had it.
+    main_->shareAnswerLabel()->clear();
+    custom_->clearAnswer();
     custom_->setMessage(text);
     options_.prompter->runModal(*custom_);
-    const QString answer = main_->lblFormShare->text();
-    if (answer == QLatin1String("Yes"))
-        return SharedFileAnswer::Yes;
-    if (answer == QLatin1String("No"))
-        return SharedFileAnswer::No;
-    if (answer == QLatin1String("Delete"))
-        return SharedFileAnswer::Delete;
-    if (answer == QLatin1String("Save"))
-        return SharedFileAnswer::Save;
-    return SharedFileAnswer::None;
+    return custom_->lastAnswer();
 }
 
 void SetupWindows::showErrorDetails(const QString& caption, const QString& log)
 {
     if (main_->isClosed())
         return;
-    TfrmMain& f = *main_;
-    f.fraReadme->setTitle(caption);
-    f.setMemoSilver(false);
-    f.txtReadme->setPlainText(log);
-    f.setMemoScrollBars(QStringLiteral("ssVertical"));
-    f.showPage(TfrmMain::Page::Text);
-    f.btnEvent->setText(kContinue);
-    f.btnEvent->setEnabled(true);
+    main_->showText(caption, log, false, QStringLiteral("ssVertical"));
+    main_->setEventButton(kContinue);
     status_->hide();
-    f.show();
-    f.btnEvent->setFocus();
-    waitingForDetails_ = true;
-    while (f.btnEvent->isEnabled() && !f.isClosed())
+    main_->show();
+    main_->focusEventButton();
+    state_ = PageState::Details;
+    // The action button turns grey when the user has read enough (see enterPage).
+    while (main_->eventEnabled() && !main_->isClosed())
         options_.pacer->wait(200);
-    waitingForDetails_ = false;
-    f.hide();
+    state_ = PageState::Running;
+    main_->hide();
 }
 
 void SetupWindows::finishPass()

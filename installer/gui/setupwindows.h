@@ -18,6 +18,7 @@
 // steps, 2 a fatal start error, a refusal, an abort, or an end before any pass ran.
 
 #include "installer/frontend.h"
+#include "installer/gui/pageflow.h"
 #include "installer/gui/prompter.h"
 #include "installer/passes.h"
 #include "installer/services.h"
@@ -95,6 +96,14 @@ private:
     void showFatalError();
     void layOutUninstallPage();
     void onEventClicked();
+    PageOffers currentOffers() const;
+    void enterPage(PageState next);
+    void showWelcomePage();
+    void showLicencePage();
+    void showReadMePage();
+    void showTypePage();
+    void showMainPage();
+    void startPass();
     void onReferClicked();
     void onAbortClicked();
     bool mayCloseMain();
@@ -106,7 +115,7 @@ private:
     void askAboutRestart();
     Answer askUser(Prompt prompt, const QString& title, const QString& text, Buttons buttons, Icon icon);
     QWidget* activeOwner() const;
-    void showTextFile(const QString& path);
+    QString readTextFile(const QString& path) const;
 
     // FrontEnd
     void hideMainWindow() override;
@@ -133,15 +142,7 @@ private:
     std::unique_ptr<TfrmCustomDlg> custom_;
 
     QString S_, U_;
-    // Pages still to come in install mode.
-    bool welcomePending_ = false;
-    bool licencePending_ = false;
-    bool readmePending_ = false;
-    bool typePending_ = false;
-
-    bool fatal_ = false;
-    bool passRunning_ = false;
-    bool waitingForDetails_ = false;
+    PageState state_ = PageState::Starting;
     bool cleanUpPending_ = false;
     bool ended_ = false;
     int exitStatus_ = 2;

@@ -28,6 +28,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
 
@@ -47,7 +48,10 @@ QStringList CutOff(const QWidget* window)
         if (!w->isVisible() || w->isWindow())
             continue;
         const QWidget* parent = w->parentWidget();
-        if (parent && !parent->rect().contains(w->geometry()))
+        // A scrolled widget may be larger than its viewport (the tests check that the
+        // scroll range reaches all of it).
+        const bool scrolled = parent && qobject_cast<const QScrollArea*>(parent->parentWidget());
+        if (parent && !scrolled && !parent->rect().contains(w->geometry()))
             problems << name(w) + QStringLiteral(" sticks out of ") + name(parent);
         if (const auto* button = qobject_cast<const QAbstractButton*>(w)) {
             if (button->text().isEmpty())
@@ -242,7 +246,7 @@ TEST(Windows, MainAndProgressWindowsHaveNoCloseButtonAndAFixedSize)
 {
     TfrmMain main;
     TfrmStatus status;
-    TfrmCustomDlg custom(main.lblFormShare);
+    TfrmCustomDlg custom(main.shareAnswerLabel());
     for (QWidget* w : {static_cast<QWidget*>(&main), static_cast<QWidget*>(&status), static_cast<QWidget*>(&custom)}) {
         EXPECT_FALSE(w->windowFlags() & Qt::WindowCloseButtonHint) << w->objectName().toStdString();
         EXPECT_FALSE(w->windowFlags() & Qt::WindowContextHelpButtonHint);
@@ -277,7 +281,7 @@ TEST(Windows, ProgressWindowStartsWithAnEmptyCounterAndADisabledAbort)
 TEST(Windows, SharedFileQuestionLeavesItsAnswerInTheShareLabel)
 {
     TfrmMain main;
-    TfrmCustomDlg dialog(main.lblFormShare);
+    TfrmCustomDlg dialog(main.shareAnswerLabel());
     EXPECT_EQ(dialog.windowTitle(), U8("ファイル削除の確認"));
     const std::pair<const char*, const char*> buttons[] = {
         {"btnYes", "はい(&Y)"}, {"btnNo", "いいえ(&N)"}, {"btnDelete", "すべて削除(&D)"}, {"btnSave", "すべて保存(&A)"}};
@@ -285,19 +289,19 @@ TEST(Windows, SharedFileQuestionLeavesItsAnswerInTheShareLabel)
     for (int i = 0; i < 4; ++i) {
         auto* button = Control<QPushButton>(&dialog, buttons[i].first);
         EXPECT_EQ(button->text(), U8(buttons[i].second));
-        main.lblFormShare->clear();
+        main.shareAnswerLabel()->clear();
         dialog.setMessage("x");
         dialog.show();
         Click(button);
         EXPECT_FALSE(dialog.isVisible());
-        EXPECT_EQ(main.lblFormShare->text(), answers[i]);
+        EXPECT_EQ(main.shareAnswerLabel()->text(), answers[i]);
     }
     // Closed without an answer: the label stays empty.
-    main.lblFormShare->clear();
+    main.shareAnswerLabel()->clear();
     dialog.show();
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_TRUE(main.lblFormShare->text().isEmpty());
+    EXPECT_TRUE(main.shareAnswerLabel()->text().isEmpty());
 }
 
 TEST(Windows, TextPageScrollBarsFollowTheDefinition)
@@ -413,13 +417,87 @@ TEST_F(Forms, NoTextIsCutOffOnAnyInstallPage)
     EXPECT_TRUE(windows->hasEnded());
 
     TfrmMain main;
-    TfrmCustomDlg custom(main.lblFormShare);
+    TfrmCustomDlg custom(main.shareAnswerLabel());
     custom.setMessage(m.system() + U8("shared.dll\n\nこの共有ファイルは，現在，他のどのプログラムからも使われていません．\n"
                                       "しかし，今後，他のプログラムで使われる可能性があります．\n"
                                       "このファイルを削除してもよろしいですか？"));
     custom.show();
     EXPECT_EQ(CutOff(&custom), QStringList());
     Shoot(&custom, "shared-question");
+}
+
+// Long texts: a backdrop title wider than the screen shrinks until it fits, type
+// captions wider than the page wrap (and a click on their second line still chooses
+// them), and five long message lines wrap inside a box that scrolls to every line.
+TEST_F(Forms, NoTextIsCutOffWithLongTexts)
+{
+    const std::string line = "インストール先のフォルダと，作成されるショートカットの場所を，開始の前に必ず確認してください．";
+    std::string definition = "[Title]\nSetup=ツール・プロフェッショナル・エディション 2000 デラックス版 インストーラ\n"
+                             "[Extend]\nSetupSpeed=1\n[DefaultFolder]\nFolder=(Prg)\\Tool Pro\n[TopMessage]\n";
+    for (int n = 1; n <= 5; ++n)
+        definition += "Message" + std::to_string(n) + "=" + std::to_string(n) + ". " + line + "\n";
+    definition += "[SelectType]\nVisible=True\n"
+                  "Type1=標準インストール（推奨：プログラム本体，ヘルプ，サンプルデータ，追加の辞書ファイルをすべてコピーします）\n"
+                  "Type2=最小インストール（ディスク容量が少ない場合：プログラム本体だけをコピーします）\n"
+                  "[CopyFile]\nFile1=(App)\\missing.txt\n";
+    m.writeDefinition(U8(definition.c_str()));
+    Start();
+
+    auto* title = Control<QLabel>(windows->frmBack(), "lblBackTitle1");
+    const QFontMetrics titleMetrics(title->font());
+    EXPECT_LE(titleMetrics.horizontalAdvance(title->text()) + titleMetrics.height() / 3, title->width());
+    EXPECT_GE(title->height(), titleMetrics.height());
+    EXPECT_EQ(Control<QLabel>(windows->frmBack(), "lblBackTitle2")->font(), title->font());
+    ShootScreen("backdrop-long");
+
+    Click(EventButton()); // welcome -> type
+    ASSERT_EQ(VisiblePage(), "fraSelectType");
+    EXPECT_EQ(CutOff(Main()), QStringList());
+    auto* type1 = Control<QRadioButton>(Main(), "optSelectType1");
+    auto* type2 = Control<QRadioButton>(Main(), "optSelectType2");
+    EXPECT_GE(type1->height(), 2 * type1->fontMetrics().lineSpacing()); // wrapped, not cut
+    EXPECT_GT(type2->y(), type1->geometry().bottom());
+    EXPECT_TRUE(type2->parentWidget()->rect().contains(type2->geometry()));
+    Shoot(Main(), "type-long");
+    QTest::mouseClick(type2, Qt::LeftButton, {}, QPoint(type2->width() / 2, type2->height() - 4));
+    EXPECT_TRUE(type2->isChecked());
+    QTest::mouseClick(type1, Qt::LeftButton, {}, QPoint(type1->width() / 2, type1->height() - 4));
+    EXPECT_TRUE(type1->isChecked());
+
+    Click(EventButton()); // type -> main
+    ASSERT_EQ(VisiblePage(), "main");
+    EXPECT_EQ(CutOff(Main()), QStringList());
+    auto* message = Control<QLabel>(Main(), "lblMessage");
+    for (int n = 1; n <= 5; ++n)
+        EXPECT_TRUE(message->text().contains(QString::number(n) + ". " + U8(line.c_str()))) << n;
+    auto* area = Control<QScrollArea>(Main(), "scrMessage");
+    QString shown = message->text();
+    while (shown.endsWith('\n'))
+        shown.chop(1);
+    EXPECT_GE(message->height(), WrappedTextHeight(message->font(), shown, message->width()));
+    EXPECT_LE(message->width(), area->viewport()->width());
+    // Every line can be scrolled into view.
+    EXPECT_GT(area->verticalScrollBar()->maximum(), 0);
+    EXPECT_TRUE(area->verticalScrollBar()->isVisible());
+    EXPECT_EQ(area->verticalScrollBar()->maximum() + area->viewport()->height(), message->height());
+    Shoot(Main(), "message-long");
+
+    // The copy fails: the error details page.
+    prompter->answers[Prompt::ShowErrorDetails] = {Answer::Yes};
+    bool detailsShot = false;
+    pacer->onWait = [&](int ms) {
+        if (ms != 200 || detailsShot)
+            return;
+        detailsShot = true;
+        EXPECT_EQ(VisiblePage(), "fraReadme");
+        EXPECT_EQ(CutOff(Main()), QStringList());
+        Shoot(Main(), "error-details-long");
+        Click(EventButton());
+    };
+    Click(EventButton());
+    EXPECT_TRUE(detailsShot);
+    EXPECT_TRUE(windows->hasEnded());
+    EXPECT_EQ(windows->exitStatus(), 1);
 }
 
 TEST_F(Forms, NoTextIsCutOffOnTheUninstallPages)

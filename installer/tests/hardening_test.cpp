@@ -368,3 +368,49 @@ TEST_F(Hardening, WorkFoldersOfOthersAreKeptAndSignalsCleanUp)
         EXPECT_EQ(QDir(m.runtime()).entryList(QDir::Files | QDir::Hidden), QStringList{}) << sig;
     }
 }
+
+// The standard folders an installation had to make (the menu, autostart and their
+// parents) go with its uninstallation when they are left empty; folders that were there
+// before, or still hold something, stay. An older definition without the record still
+// uninstalls and leaves them, and a recorded folder outside the standard ones stays.
+TEST_F(Hardening, UninstallRemovesTheEmptyStandardFoldersItMade)
+{
+    const QString config = m.home() + ".config/";
+    for (const QString& folder : {m.menu(), m.autostart(), config})
+        ASSERT_TRUE(QDir().rmdir(folder)) << folder.toStdString();
+    m.writeDefinition(ToolDefinition() + "[ShortCut]\nMake1=(App)\\tool.txt\nName1=(Sta)\\Tool\n"
+                                         "Make2=(App)\\tool.txt\nName2=(Sup)\\Tool\n");
+    m.writeMedia("tool.txt", "tool");
+    const QString app = m.programFiles() + "Tool/";
+
+    Outcome r = install();
+    ASSERT_EQ(r.status, 0) << r.log.toStdString();
+    ASSERT_TRUE(QFileInfo::exists(m.menu() + "Tool.desktop"));
+    ASSERT_TRUE(QFileInfo::exists(m.autostart() + "Tool.desktop"));
+    r = uninstall(app + "UNSETUP.INI");
+    EXPECT_EQ(r.status, 0) << r.log.toStdString();
+    for (const QString& folder : {m.menu(), m.autostart(), config})
+        EXPECT_FALSE(QFileInfo::exists(folder)) << folder.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(m.desktop()));      // there before, with the user's photo
+    EXPECT_TRUE(QFileInfo::exists(m.programFiles())); // holds another program
+
+    // A definition written before the record existed: the uninstallation completes and
+    // the folders stay. A recorded folder that is not a standard one is not touched.
+    ASSERT_EQ(install().status, 0);
+    const QString unsetup = app + "UNSETUP.INI";
+    QByteArray text = ReadBytes(unsetup);
+    const qsizetype at = text.indexOf("[CreatedFolder]");
+    ASSERT_GE(at, 0);
+    const qsizetype next = text.indexOf("\r\n[", at);
+    text.remove(at, next < 0 ? text.size() - at : next + 2 - at);
+    const QString stranger = m.scratch() + "empty/";
+    QDir().mkpath(stranger);
+    text += "[CreatedFolder]\r\nFolder1=" + stranger.toUtf8() + "\r\n";
+    WriteBytes(unsetup, text);
+    r = uninstall(unsetup);
+    EXPECT_EQ(r.status, 0) << r.log.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(m.menu() + "Tool.desktop"));
+    EXPECT_TRUE(QFileInfo::exists(m.menu()));
+    EXPECT_TRUE(QFileInfo::exists(m.autostart()));
+    EXPECT_TRUE(QFileInfo::exists(stranger));
+}

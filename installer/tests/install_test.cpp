@@ -184,7 +184,10 @@ TEST_F(FullInstall, UninstallDefinitionRecordsEverything)
         + a + "cache/*.tmp\r\nFile2=" + a + "log.txt\r\n[RestoreRelate]\r\nKey1=tvl,\r\nKey2=txt,txtfile\r\n"
         + U8("[UnSetupOption]\r\nCheckBox=1,0,0,0\r\n[Extend]\r\nSetupString=インストール\r\nUnSetupString=アンインストール\r\n")
         + "[UnSetupRegistryKey]\r\nKey=SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TovelTool\r\n"
-          "[ProgramID]\r\nID=TovelTool\r\n";
+          "[ProgramID]\r\nID=TovelTool\r\n"
+          // The standard folder the installation had to make.
+          "[CreatedFolder]\r\nFolder1="
+        + m.dataHome() + "tovel-setup/sendto/\r\n";
     EXPECT_EQ(common::DecodeCp932(ReadBytes(a + "UNSETUP.INI")), expected);
 }
 
