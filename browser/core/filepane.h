@@ -54,11 +54,12 @@ public:
     /// N: rows; S: rows that are checked or selected.
     int countCheckedOrSelected() const;
 
-    // Sorting by the texts of one column (index in creation order; `Col::Filename` is 0).
+    // Sorting by one column (index in creation order; `Col::Filename` is 0): sizes, times,
+    // play times and bit rates by value, the other columns by text (CompareCells).
     int sortKey = 0;
     bool sorted = false;
     Qt::SortOrder sortOrder = Qt::DescendingOrder;
-    /// Reorders the rows by the text of column `key` (stable, case-insensitive).
+    /// Reorders the rows by column `key` (stable).
     void sortRows(int key, Qt::SortOrder order);
     /// Exchanges two rows whole (name, icon, cells, check mark, dimming); the selection
     /// follows its row.
