@@ -30,6 +30,14 @@ public:
     bool subFolders = false; // ChkSubFolder
     bool filterOn = false;   // ChkFilter
     bool fromDataFile = false;
+    /// The pane's name filter while `filterOn`: the scan runs it on its worker thread, so
+    /// it must hold its own copy of the filter state. Empty = every name passes.
+    std::function<bool(const QString& name)> nameFilter;
+    /// The "folder=" of the data file the list was loaded from; the title shows it while
+    /// that list is shown.
+    QString loadedFolder;
+    /// The folder the pane's title shows.
+    QString titleFolder() const { return fromDataFile && view == PaneView::File ? loadedFolder : folder; }
 
     /// Pairing increment of the icon: 1 in lyrics mode, 2 in song mode.
     int increment() const { return mode == PaneMode::Lyrics ? 1 : 2; }
