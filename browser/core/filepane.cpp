@@ -1,6 +1,7 @@
 #include "browser/core/filepane.h"
 
 #include "browser/core/pairing.h"
+#include "browser/core/sortkeys.h"
 
 #include <algorithm>
 #include <numeric>
@@ -106,8 +107,7 @@ void FilePane::sortRows(int key, Qt::SortOrder order)
     std::iota(perm.begin(), perm.end(), 0);
     if (known) {
         std::stable_sort(perm.begin(), perm.end(), [&](int a, int b) {
-            const int c = QString::compare(rows_[static_cast<size_t>(a)].cell(col), rows_[static_cast<size_t>(b)].cell(col),
-                                           Qt::CaseInsensitive);
+            const int c = CompareCells(col, rows_[static_cast<size_t>(a)].cell(col), rows_[static_cast<size_t>(b)].cell(col));
             return order == Qt::AscendingOrder ? c < 0 : c > 0;
         });
     }

@@ -30,6 +30,14 @@ public:
     bool subFolders = false; // ChkSubFolder
     bool filterOn = false;   // ChkFilter
     bool fromDataFile = false;
+    /// The pane's name filter while `filterOn`: the scan runs it on its worker thread, so
+    /// it must hold its own copy of the filter state. Empty = every name passes.
+    std::function<bool(const QString& name)> nameFilter;
+    /// The "folder=" of the data file the list was loaded from; the title shows it while
+    /// that list is shown.
+    QString loadedFolder;
+    /// The folder the pane's title shows.
+    QString titleFolder() const { return fromDataFile && view == PaneView::File ? loadedFolder : folder; }
 
     /// Pairing increment of the icon: 1 in lyrics mode, 2 in song mode.
     int increment() const { return mode == PaneMode::Lyrics ? 1 : 2; }
@@ -54,11 +62,12 @@ public:
     /// N: rows; S: rows that are checked or selected.
     int countCheckedOrSelected() const;
 
-    // Sorting by the texts of one column (index in creation order; `Col::Filename` is 0).
+    // Sorting by one column (index in creation order; `Col::Filename` is 0): sizes, times,
+    // play times and bit rates by value, the other columns by text (CompareCells).
     int sortKey = 0;
     bool sorted = false;
     Qt::SortOrder sortOrder = Qt::DescendingOrder;
-    /// Reorders the rows by the text of column `key` (stable, case-insensitive).
+    /// Reorders the rows by column `key` (stable).
     void sortRows(int key, Qt::SortOrder order);
     /// Exchanges two rows whole (name, icon, cells, check mark, dimming); the selection
     /// follows its row.

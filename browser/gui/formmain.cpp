@@ -8,6 +8,7 @@
 #include "browser/gui/filelistmodel.h"
 #include "browser/gui/formoption.h"
 #include "browser/gui/icons.h"
+#include "browser/gui/lists/listsarea.h"
 #include "browser/gui/lyrics/lyricsourcechooser.h"
 #include "browser/gui/player/playerstrip.h"
 #include "browser/gui/titlelabel.h"
@@ -95,6 +96,8 @@ FormMain::FormMain(FormMainServices services, QWidget* parent)
 
     registerWindowCommands();
     registerPaneCommands();
+    lists_ = new ListsArea(bench_, *this, this);
+    lists_->registerCommands(commands_);
     buildActions();
     buildPopupMenus();
     buildMenus();
@@ -138,6 +141,7 @@ FormMain::FormMain(FormMainServices services, QWidget* parent)
 
     connectPane(0);
     connectPane(1);
+    lists_->attach();
     connect(chkTextEdit_, &QCheckBox::toggled, this, &FormMain::ToggleEditMode);
     connect(comTextSave_, &QToolButton::clicked, this, [this] {
         SaveLyrics();

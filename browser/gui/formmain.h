@@ -60,6 +60,7 @@ class SettingsStore;
 
 class FormMain;
 class LyricSourceChooser;
+class ListsArea;
 class PlayerStrip;
 
 /// What the window needs from outside: the settings store, the prompter for every
@@ -119,6 +120,11 @@ public:
     void CaptureColumns(int pane);
     void ResetColumns();
     void UpdatePaneTitle(int pane);
+    /// Shows a pane's list in `mode` without scanning (a list loaded from a data file):
+    /// the mode buttons locked, the file frame shown, the view recorded.
+    void ShowListWithoutScan(int pane, PaneMode mode);
+    /// The pane's "フィルター" check box.
+    QCheckBox* filterBox(int pane) const;
     /// A click on a column header of a pane's list (logical column index).
     void SortByColumn(int pane, int column);
     void AutoSelectPartner(int pane, int row);
@@ -328,6 +334,7 @@ private:
     Workbench bench_;
     PlayerStrip* player_ = nullptr;
     LyricSourceChooser* sources_ = nullptr;
+    ListsArea* lists_ = nullptr;
 
     // Widgets.
     QSplitter* splitterMain_ = nullptr;  // vertical: panes above, lower area below

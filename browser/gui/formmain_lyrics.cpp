@@ -287,7 +287,7 @@ void FormMain::PrepareRightClickMenu()
     const QMimeData* clip = QApplication::clipboard()->mimeData();
     mnRightClickList_[0]->setEnabled(p.isLyricsMode() && !options_.pluginIni.isEmpty());
     mnRightClickList_[2]->setEnabled(!p.isLyricsMode() && clip && clip->hasText());
-    mnRightClickList_[3]->setEnabled(false);
+    mnRightClickList_[3]->setEnabled(commands_.isEnabled(QStringLiteral("SavePlaylist")));
     mnRightClickList_[5]->setEnabled(true);
 }
 
@@ -307,6 +307,8 @@ void FormMain::RunRightClickEntry(int entry)
         SetPluginFolder();
     else if (entry == 2)
         SaveClipboardAsLyrics();
+    else if (entry == 3)
+        RunCommand(QStringLiteral("SavePlaylist"));
 }
 
 void FormMain::SetPluginFolder()

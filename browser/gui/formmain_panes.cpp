@@ -215,6 +215,8 @@ bool FormMain::ScanPane(int i)
     request.subFolders = paneUi_[static_cast<size_t>(i)].subFolder->isChecked();
     request.autoLoad = autoLoad();
     request.userWinAmpTime = options_.winAmpTime;
+    if (p.filterOn)
+        request.nameFilter = p.nameFilter;
     PaneScan scan(p, pane(1 - i), *services_.details, request);
     runningScan_ = &scan;
     connect(&scan, &PaneScan::progress, this, [this, i, folder = p.folder](int rows) {
@@ -352,7 +354,26 @@ void FormMain::setPaneTitleText(int i, const QString& text)
 void FormMain::UpdatePaneTitle(int i)
 {
     const FilePane& p = pane(i);
-    setPaneTitleText(i, PaneTitle(p.folder, p.rowCount(), p.countCheckedOrSelected()));
+    setPaneTitleText(i, PaneTitle(p.titleFolder(), p.rowCount(), p.countCheckedOrSelected()));
+}
+
+void FormMain::ShowListWithoutScan(int i, PaneMode mode)
+{
+    PaneWidgets& ui = paneUi_[static_cast<size_t>(i)];
+    FilePane& p = pane(i);
+    p.mode = mode;
+    ui.modeButtons[mode == PaneMode::Lyrics ? 0 : 1]->setChecked(true);
+    for (QToolButton* b : ui.modeButtons)
+        b->setEnabled(false);
+    ui.viewButtons[1]->setChecked(true);
+    ui.frameFolder->hide();
+    ui.frameFile->show();
+    p.view = PaneView::File;
+}
+
+QCheckBox* FormMain::filterBox(int i) const
+{
+    return paneUi_[static_cast<size_t>(i)].filter;
 }
 
 void FormMain::SortByColumn(int i, int column)

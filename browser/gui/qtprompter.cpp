@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QRegularExpression>
 #include <QFileInfo>
 #include <QInputDialog>
 
@@ -88,6 +89,15 @@ std::optional<QString> QtPrompter::runFileDialog(const FileDialogRequest& reques
     while (suffix.startsWith(QLatin1Char('.')))
         suffix.remove(0, 1);
     dialog.setDefaultSuffix(suffix);
+    if (save) {
+        // A filter of one extension chosen in a save dialog gives a typed name that extension
+        // ("m3u8 (UTF-8) (*.m3u8)" → ".m3u8"), so the choice of format is not lost.
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, suffix](const QString& chosen) {
+            static const QRegularExpression one(QStringLiteral("\\(\\*\\.([^*?;() ]+)\\)$"));
+            const QRegularExpressionMatch m = one.match(chosen);
+            dialog.setDefaultSuffix(m.hasMatch() ? m.captured(1) : suffix);
+        });
+    }
     SetJapaneseLabels(dialog, save);
 
     // Start in the given folder, else in the folder of the proposed file, else at home.

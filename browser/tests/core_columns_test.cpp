@@ -131,7 +131,7 @@ TEST(PaneTitle, CountsPrefixTheFolderOnlyWhenRowsExist)
     EXPECT_EQ(FolderFromTitle(PaneTitle("/a) b/", 1, 0)), "/a) b/");
 }
 
-TEST(FilePane, SortingIsStableAndFollowsTheColumnText)
+TEST(FilePane, SortingIsStableAndComparesTextsOrValues)
 {
     FilePane pane(0);
     pane.mode = PaneMode::Lyrics;
@@ -159,6 +159,16 @@ TEST(FilePane, SortingIsStableAndFollowsTheColumnText)
     // y, then the two x rows in their previous order, then the empty one.
     EXPECT_EQ(order, QStringList({"A.txt", "b.txt", "c.txt", "a2.txt"}));
     EXPECT_TRUE(pane.sorted);
+
+    // Sizes compare as values, not as texts; an empty cell comes first.
+    const char* sizes[] = {"39 B", "1,200 B", "5 B", ""};
+    for (int i = 0; i < 4; ++i)
+        pane.updateRow(i, [&](FileRow& r) { r.setCell(Col::Size, QString::fromLatin1(sizes[i])); });
+    pane.sortRows(ColumnIndex(PaneMode::Lyrics, Col::Size), Qt::AscendingOrder);
+    order.clear();
+    for (const FileRow& r : pane.rows())
+        order << r.cell(Col::Size);
+    EXPECT_EQ(order, QStringList({"", "5 B", "39 B", "1,200 B"}));
     pane.resetSorting();
     EXPECT_FALSE(pane.sorted);
     EXPECT_EQ(pane.sortOrder, Qt::DescendingOrder);

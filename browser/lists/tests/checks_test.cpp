@@ -3,7 +3,7 @@
 #include "browser/core/pairing.h"
 #include "browser/lists/checks.h"
 #include "browser/lists/namefilter.h"
-#include "browser/lists/sortkeys.h"
+#include "browser/core/sortkeys.h"
 
 #include <QDir>
 #include <QFile>

@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-namespace browser::lists {
+namespace browser {
 
 /// Whether a column sorts by value.
 bool SortsByValue(Col col);
@@ -27,4 +27,4 @@ int CompareCells(Col col, QStringView a, QStringView b);
 /// the row that goes to place n.
 std::vector<int> SortedOrder(std::span<const FileRow> rows, Col col, Qt::SortOrder order);
 
-} // namespace browser::lists
+} // namespace browser

@@ -1,11 +1,11 @@
-#include "browser/lists/sortkeys.h"
+#include "browser/core/sortkeys.h"
 
 #include <QDateTime>
 #include <algorithm>
 #include <limits>
 #include <numeric>
 
-namespace browser::lists {
+namespace browser {
 namespace {
 
 /// Leading decimal digits (commas between them allowed) as a number; `end` receives
@@ -115,4 +115,4 @@ std::vector<int> SortedOrder(std::span<const FileRow> rows, Col col, Qt::SortOrd
     return perm;
 }
 
-} // namespace browser::lists
+} // namespace browser
