@@ -215,10 +215,10 @@ QWidget* FormPlayAdjust::buildReference(int r, const QString& title)
     ref.lyrics->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     auto* flow = new QHBoxLayout(ref.lyrics);
     flow->setContentsMargins(4, 2, 4, 2);
-    flow->setSpacing(0);
+    flow->setSpacing(1);
     ref.vs = new QScrollBar(Qt::Vertical, box);
     ref.vs->setObjectName(QStringLiteral("VS%1").arg(name));
-    ref.vs->setFixedHeight(ref.lyrics->fontMetrics().height() * 2 + 8);
+    ref.vs->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     ref.vs->installEventFilter(this);
     connect(ref.vs, &QScrollBar::valueChanged, this, [this, r](int v) { lineScrolled(r, v); });
     ref.org = new QLabel(box);
@@ -243,16 +243,15 @@ QWidget* FormPlayAdjust::buildReference(int r, const QString& title)
     connect(ref.jump, &QPushButton::clicked, this, [this, r] { jump(r); });
 
     grid->addWidget(ref.lineNumber, 0, 0);
-    grid->addWidget(ref.lyrics, 0, 1, 1, 6);
-    grid->addWidget(ref.vs, 0, 7, 2, 1);
+    grid->addWidget(ref.lyrics, 0, 1, 1, 7);
+    grid->addWidget(ref.vs, 0, 8, 2, 1);
     grid->addWidget(new QLabel(U("現在："), box), 1, 1);
     grid->addWidget(ref.org, 1, 2);
     grid->addWidget(new QLabel(U("→ 新しい時間："), box), 1, 3);
     grid->addWidget(ref.newTime, 1, 4);
     grid->addWidget(ref.input, 1, 5);
     grid->addWidget(ref.jump, 1, 6);
-    grid->setColumnStretch(1, 0);
-    grid->setColumnStretch(6, 1);
+    grid->setColumnStretch(7, 1);
     return box;
 }
 

@@ -15,6 +15,7 @@ LyricLinesView::LyricLinesView(QWidget* parent)
     auto* ll = new QVBoxLayout(this);
     ll->setContentsMargins(6, 2, 6, 2);
     ll->setSpacing(1);
+    ll->addStretch(1);
     for (int k = 0; k < 7; ++k) {
         auto* l = new QLabel(this);
         l->setObjectName(QStringLiteral("lblLyrics%1").arg(k));
