@@ -152,6 +152,8 @@ FormMain::FormMain(FormMainServices services, QWidget* parent)
     });
     connect(comTextAllCopy_, &QToolButton::clicked, this, &FormMain::CopyAllLyrics);
     connectLowerAreas();
+    connectPlayer();
+    registerPlayAlongCommands();
     connect(qApp, &QApplication::focusChanged, this, &FormMain::onFocusChanged);
     qApp->installEventFilter(this);
 
@@ -238,7 +240,7 @@ QWidget* FormMain::buildLowerArea()
     lower->addWidget(frameLyrics_, 3);
 
     // The player strip: transport, position, and the song's lyric lines.
-    player_ = new PlayerStrip(bench_.engine, frameLower_);
+    player_ = new PlayerStrip(bench_, frameLower_);
     lower->addWidget(player_, 2);
     return frameLower_;
 }

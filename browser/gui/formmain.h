@@ -35,6 +35,7 @@ class QAction;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QDialog;
 class QFileSystemModel;
 class QLabel;
 class QMenu;
@@ -182,6 +183,26 @@ public:
     /// Updates the enabled state of the right-click menu's entries.
     void PrepareRightClickMenu();
 
+    // Player strip and play-along (player/formmain_player.cpp, playalong/formmain_playalong.cpp).
+    PlayerStrip* player() const { return player_; }
+    /// Enables or disables the rest of the window while a song plays; unless
+    /// `keepSources`, the lyric sources are rebuilt.
+    void EnablePanes(bool enabled, bool keepSources);
+    /// Locks the window's frames, toolbar and menus while a modal tool window works on
+    /// it, recording their enabled states; unlocking restores them. The window itself
+    /// stays enabled, so dialogs and message boxes parented to it stay usable.
+    void LockMainWindow(bool lock);
+    /// Drop entry "演奏": plays the song of `row` with the dropped lyrics file.
+    void PlayDroppedLyrics(int pane, int row, const QString& droppedLyrics);
+    /// Drop entry "演奏合わせ": the play-along adjustment of the lyrics file of `row`
+    /// against the dropped song; the file is rewritten when the dialog is accepted.
+    void AdjustDroppedSong(int pane, int row, const QString& droppedSong);
+    /// Entry 12 of the time-tag menu (command "PlayAlong"): the play-along adjustment of
+    /// the lyrics pane's text against the song selected in the opposite list.
+    void PlayAlongOnPane();
+    /// Where the play-along work file goes (empty: the system's temporary folder).
+    QString playAlongWorkFolder;
+
     // Layout, in twips.
     void ApplyLayout(int x, int y);
     int splitX() const { return splitX_; }
@@ -209,6 +230,9 @@ private:
 
     // Construction (formmain.cpp; menus and toolbar in frame/menus.cpp, keys in frame/keys.cpp).
     void connectLowerAreas();
+    void connectPlayer();
+    void registerPlayAlongCommands();
+    bool playAlongOnPaneEnabled() const;
     void registerWindowCommands();
     void registerPaneCommands();
     bool activePaneHasRows() const;
@@ -335,6 +359,7 @@ private:
     PlayerStrip* player_ = nullptr;
     LyricSourceChooser* sources_ = nullptr;
     ListsArea* lists_ = nullptr;
+    std::array<bool, 12> lockedStates_{};
 
     // Widgets.
     QSplitter* splitterMain_ = nullptr;  // vertical: panes above, lower area below

@@ -42,6 +42,12 @@ public:
 
     const LyricSourceChoice& choice() const { return choice_; }
     void setDroppedLyrics(const QString& path) { choice_.setPath(LyricSource::Dropped, path); }
+    /// Checks `source` alone (the drop entry "演奏" checks the dropped file).
+    void chooseSource(LyricSource source)
+    {
+        choice_.choose(source);
+        showChoice();
+    }
     void showToolTips(bool on);
 
 Q_SIGNALS:

@@ -1,0 +1,132 @@
+// Screenshots of the player strip and the play-along dialog on a copy of the demo folder:
+// the strip mid-line with its karaoke highlight, and the dialog with its waveform after a
+// capture. The engine's silent output runs on a clock this program moves, so every run
+// shows the same moment.
+//   player_shots DEMO_FOLDER OUTPUT_FOLDER
+#include "browser/core/librarydetails.h"
+#include "browser/gui/formmain.h"
+#include "browser/gui/player/playerstrip.h"
+#include "common/gui/japaneseui.h"
+#include "playback/engine.h"
+#include "testing/browser/memorysettingsstore.h"
+#include "testing/browser/scriptedprompter.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+
+namespace {
+
+std::atomic<qint64> nowNs{1'000'000'000};
+
+std::chrono::steady_clock::time_point Now()
+{
+    return std::chrono::steady_clock::time_point(std::chrono::nanoseconds(nowNs.load()));
+}
+
+void Settle(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+qint64 Samples(int ms, int rate)
+{
+    return qint64(ms) * rate / 1000;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    common::InstallQtJapaneseTranslation(app);
+    common::ApplyJapaneseUiFont(app);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: player_shots DEMO_FOLDER OUTPUT_FOLDER\n");
+        return 2;
+    }
+    QTemporaryDir copy;
+    const QDir demo(QString::fromLocal8Bit(argv[1]));
+    for (const QString& name : demo.entryList(QDir::Files))
+        QFile::copy(demo.filePath(name), QDir(copy.path()).filePath(name));
+    const QString out = QString::fromLocal8Bit(argv[2]);
+    QDir().mkpath(out);
+
+    browser::MemorySettingsStore store;
+    store.setText("Init", "version", "1.14");
+    store.setText("Option", "WinAmpTime", "0");
+    store.setText("Option", "TaggingBy", "demo");
+    browser::ScriptedPrompter prompter;
+    browser::LibraryDetailsProvider details;
+    playback::Engine engine(playback::SilentOutputFactory(1.0, Now));
+    engine.SetClock(Now);
+    browser::FormMainServices s;
+    s.settings = &store;
+    s.prompter = &prompter;
+    s.details = &details;
+    s.engine = &engine;
+    s.otherInstanceRunning = [] { return false; };
+    s.openOptions = [](browser::FormMain&, int, bool) { return false; };
+    s.startFolder = copy.path();
+    browser::FormMain window(s);
+    window.resize(1100, 720);
+    window.show();
+    if (!window.StartMainWindow())
+        return 1;
+    for (const char* view : {"OptWindowsLeft1", "OptWindowsRight1"})
+        window.findChild<QAbstractButton*>(QString::fromLatin1(view))->click();
+    Settle(500);
+    const auto rowOf = [&](int pane, const QString& name) {
+        for (int r = 0; r < window.pane(pane).rowCount(); ++r)
+            if (window.pane(pane).row(r).name == name)
+                return r;
+        return -1;
+    };
+
+    // The strip mid-line: play hoshizora.mp3 with hoshizora.kra, stop the clock inside
+    // the second line.
+    window.ShowRow(1, rowOf(1, QStringLiteral("hoshizora.mp3")));
+    window.PlayDroppedLyrics(1, rowOf(1, QStringLiteral("hoshizora.mp3")), QDir(copy.path()).filePath(QStringLiteral("hoshizora.kra")));
+    engine.SeekSamples(Samples(2780, engine.SampleRate()));
+    window.OnEngineNotify(playback::Notification::Position, 2);
+    window.player()->lyricsTick();
+    Settle(200);
+    window.grab().save(out + QStringLiteral("/player-strip.png"));
+    window.player()->stop();
+
+    // The play-along dialog: the envelope drawn, the song playing, the first line captured.
+    auto* poll = new QTimer(&window);
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, [&] {
+        auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!d)
+            return;
+        poll->stop();
+        Settle(1500);
+        d->findChild<QPushButton*>(QStringLiteral("ComPlay1"))->click();
+        engine.SeekSamples(Samples(2150, engine.SampleRate()));
+        auto* input = d->findChild<QPushButton*>(QStringLiteral("ComFirstInput"));
+        Q_EMIT input->pressed();
+        engine.SeekSamples(Samples(2600, engine.SampleRate()));
+        Settle(300);
+        d->grab().save(out + QStringLiteral("/play-along.png"));
+        d->reject();
+    });
+    poll->start();
+    window.AdjustDroppedSong(0, rowOf(0, QStringLiteral("hoshizora.kra")), QDir(copy.path()).filePath(QStringLiteral("hoshizora.mp3")));
+    window.close();
+    std::printf("%s\n", qPrintable(out));
+    return 0;
+}
