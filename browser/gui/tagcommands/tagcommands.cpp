@@ -21,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
 #include <QShortcut>
@@ -156,14 +157,30 @@ TagCommands::TagCommands(FormMain& window, Workbench& bench)
         auto* undo = new QShortcut(QKeySequence::Undo, &window);
         undo->setObjectName(QStringLiteral("UndoLyricsCommand"));
         undo->setContext(Qt::WindowShortcut);
-        connect(undo, &QShortcut::activated, this, [this, box] {
-            if (!box->isReadOnly() || !box->document()->isUndoAvailable() || window_.currentFile().isEmpty())
-                return;
-            window_.setEditMode(true);
-            if (window_.inEditMode())
-                box->undo();
-        });
+        connect(undo, &QShortcut::activated, this, &TagCommands::undoCommandOnPane);
+        box->installEventFilter(this);
     }
+}
+
+void TagCommands::undoCommandOnPane()
+{
+    QTextEdit* box = lyricsBox();
+    if (!box || !box->isReadOnly() || !box->document()->isUndoAvailable() || window_.currentFile().isEmpty())
+        return;
+    window_.setEditMode(true);
+    if (window_.inEditMode())
+        box->undo();
+}
+
+bool TagCommands::eventFilter(QObject* watched, QEvent* event)
+{
+    // The read-only text box ignores Ctrl+Z itself; it reaches the command's undo here.
+    if (event->type() == QEvent::KeyPress && watched == lyricsBox() && lyricsBox()->isReadOnly()
+        && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Undo)) {
+        undoCommandOnPane();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 QTextEdit* TagCommands::lyricsBox() const

@@ -57,7 +57,11 @@ public:
 
     static constexpr int kGrey = 0x808080;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void undoCommandOnPane();
     void buildCorrectionMenu();
     void buildTimeTagMenu();
     QString oppositeSong() const;
