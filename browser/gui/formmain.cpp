@@ -11,6 +11,7 @@
 #include "browser/gui/lists/listsarea.h"
 #include "browser/gui/lyrics/lyricsourcechooser.h"
 #include "browser/gui/player/playerstrip.h"
+#include "browser/gui/tagcommands/tagcommands.h"
 #include "browser/gui/titlelabel.h"
 
 #include <QAction>
@@ -156,6 +157,9 @@ FormMain::FormMain(FormMainServices services, QWidget* parent)
     registerPlayAlongCommands();
     connect(qApp, &QApplication::focusChanged, this, &FormMain::onFocusChanged);
     qApp->installEventFilter(this);
+
+    tagCommands_ = new TagCommands(*this, bench_);
+    tagCommands_->registerCommands(commands_);
 
     resize(DesignSize());
     setMinimumSize(DesignSize());

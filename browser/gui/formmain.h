@@ -63,6 +63,7 @@ class FormMain;
 class LyricSourceChooser;
 class ListsArea;
 class PlayerStrip;
+class TagCommands;
 
 /// What the window needs from outside: the settings store, the prompter for every
 /// message and dialog, the reader of row details, and a few program-level hooks.
@@ -158,17 +159,26 @@ public:
     void ApplyLyricSource();
     /// The lyric-source choice of the shown song.
     const LyricSourceChoice& lyricSources() const;
-    /// The shown text with CR LF line breaks.
+    /// The shown text with CR LF line breaks, every other character exactly as shown.
     QString lyricsText() const;
+    /// Replaces the shown text (CR LF line breaks) as one edit that Ctrl+Z takes back.
+    void setLyricsText(const QString& crlf);
+    /// Checks or unchecks `ChkTextEdit` (when it is enabled), as a click would.
+    void setEditMode(bool on);
     QString currentFile() const { return currentFile_; }
     int currentPane() const { return currentPane_; }
     int currentKind() const { return currentKind_; }
     bool inEditMode() const;
+    /// The shown text has edits that are not saved (`ComTextSave` is enabled).
+    bool hasUnsavedLyrics() const;
     int chosenSource() const { return lyricSources().chosenIndex(); }
     QString lyricSource(int entry) const { return lyricSources().path(static_cast<LyricSource>(entry)); }
     /// A bulk time-tag command holds edit mode: entering and leaving it then keep the
     /// splitter where it is.
     void setEditByCommand(bool on) { editByCommand_ = on; }
+    bool editByCommand() const { return editByCommand_; }
+    /// Busy pointer on, and the window takes no input (calls nest).
+    void setBusy(bool busy);
     /// The program recolours the text itself: its changes are not edits.
     void setRecolouring(bool on) { recolouring_ = on; }
     /// "Okuri"/"MaxmSec": read at start, written at exit.
@@ -300,7 +310,6 @@ private:
     QString treeFolder(int pane) const;
     bool setTreeFolder(int pane, const QString& path);
     bool setDriveFor(int pane, const QString& path);
-    void setBusy(bool busy);
 
     // Lyrics pane (formmain_lyrics.cpp).
     void ToggleEditMode(bool entering);
@@ -360,6 +369,7 @@ private:
     LyricSourceChooser* sources_ = nullptr;
     ListsArea* lists_ = nullptr;
     std::array<bool, 12> lockedStates_{};
+    TagCommands* tagCommands_ = nullptr;
 
     // Widgets.
     QSplitter* splitterMain_ = nullptr;  // vertical: panes above, lower area below

@@ -25,6 +25,8 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTableView>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
@@ -58,11 +60,34 @@ bool FormMain::inEditMode() const
     return chkTextEdit_ && chkTextEdit_->isChecked();
 }
 
+bool FormMain::hasUnsavedLyrics() const
+{
+    return comTextSave_ && comTextSave_->isEnabled();
+}
+
 QString FormMain::lyricsText() const
 {
-    QString text = textLyrics_->toPlainText();
-    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    // The raw text keeps no-break spaces, which toPlainText() turns into blanks.
+    QString text = textLyrics_->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
     return text;
+}
+
+void FormMain::setLyricsText(const QString& crlf)
+{
+    QTextCursor cursor(textLyrics_->document());
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(ToBoxText(crlf));
+    cursor.endEditBlock();
+    cursor.setPosition(0);
+    textLyrics_->setTextCursor(cursor);
+}
+
+void FormMain::setEditMode(bool on)
+{
+    if (chkTextEdit_->isEnabled() && chkTextEdit_->isChecked() != on)
+        chkTextEdit_->setChecked(on);
 }
 
 void FormMain::showLyricsButtons(bool lyricsRow)

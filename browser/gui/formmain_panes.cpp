@@ -688,9 +688,14 @@ bool FormMain::eventFilter(QObject* watched, QEvent* event)
 
 bool FormMain::filterWhileBusy(QWidget* widget, QEvent* event)
 {
-    // While busy the window takes no input; Escape asks a running scan to stop.
-    if (busy_ <= 0 || !widget || widget->window() != this)
+    // While busy the window takes no input; Escape asks a running scan to stop. Keys are
+    // also swallowed while a command holds edit mode.
+    if (!widget || widget->window() != this)
         return false;
+    if (busy_ <= 0) {
+        const QEvent::Type t = event->type();
+        return editByCommand_ && (t == QEvent::KeyPress || t == QEvent::KeyRelease || t == QEvent::ShortcutOverride);
+    }
     switch (event->type()) {
     case QEvent::KeyPress:
         if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && runningScan_)

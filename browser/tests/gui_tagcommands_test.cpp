@@ -1,0 +1,314 @@
+// The correction and time-tag commands in the window: the two menus from the Edit menu
+// and from the lyrics pane's buttons, their dialogs, batch runs over check-marked files,
+// the order check, and undo.
+#include "browser/tests/guifixture.h"
+
+#include "browser/gui/filelistmodel.h"
+#include "browser/gui/tagcommands/tagcommands.h"
+#include "browser/gui/tagcommands/tagdialogs.h"
+#include "common/atomicfile.h"
+#include "songfiles/testdata/synth.h"
+#include "testing/testsupport.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextEdit>
+#include <QToolButton>
+
+using namespace browser;
+using browser::fakes::WindowTest;
+using testsupport::ReadBytes;
+
+namespace {
+
+QByteArray Utf8(const char* s)
+{
+    return QByteArray(s);
+}
+
+class TagCommandsTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        MarkNotFirstRun();
+    }
+    FormMain& OpenListing()
+    {
+        FormMain& w = Open();
+        ListFiles(0);
+        ListFiles(1);
+        return w;
+    }
+    int Row(int pane, const QString& name) { return static_cast<int>(RowNames(pane).indexOf(name)); }
+    QTextEdit* Text() { return Find<QTextEdit>("TextLyrics"); }
+    TagCommands& Area() { return *Find<TagCommands>("TagCommands"); }
+    /// Shows a lyrics row of the left pane with a song of the right pane selected.
+    void ShowWith(const QString& lyrics, const QString& song = QString())
+    {
+        window->ShowRow(0, Row(0, lyrics));
+        if (!song.isEmpty())
+            window->SelectRow(1, Row(1, song));
+    }
+    /// Opens the Edit menu, then its submenu, and runs an entry as the user would.
+    void RunFromEditMenu(const char* submenuEntry, const char* menu, const char* entry)
+    {
+        Q_EMIT Find<QMenu>("mnEdit")->aboutToShow();
+        ASSERT_TRUE(Find<QAction>(submenuEntry)->isEnabled()) << submenuEntry;
+        Q_EMIT Find<QMenu>(menu)->aboutToShow();
+        QAction* a = Find<QAction>(entry);
+        ASSERT_TRUE(a->isEnabled()) << entry;
+        a->trigger();
+    }
+    /// The song file as the correction measures it: 44.1 kHz, `silentFrames` of silence.
+    void Song(const QString& name, int silentFrames = 0)
+    {
+        Touch(name, synth::MakeStream(synth::Frame{}, silentFrames, '\0') + synth::PlainMp3(40));
+    }
+    void Check(const QString& name)
+    {
+        FileListModel& m = window->listModel(0);
+        m.setData(m.index(Row(0, name), 0), Qt::Checked, Qt::CheckStateRole);
+    }
+};
+
+} // namespace
+
+TEST_F(TagCommandsTest, CorrectionsFromTheEditMenuSaveTheFileAndLeaveEditMode)
+{
+    struct Case {
+        const char* lyrics;
+        QByteArray text;
+        int silentFrames;
+        const char* entry;
+        QByteArray head;  // the tag line afterwards
+        QByteArray block; // a line of the new @ block
+    };
+    const Case cases[] = {
+        {"k1", "[01:00:00]x\r\n@TimeRatio=0.9953125\r\n", 0, "mnHoseiList1", "[01:00:28]x\r\n", "@TimeRatio=1\r\n"},
+        {"k2", "[01:00:00]x\r\n@TimeRatio=1\r\n", 0, "mnHoseiList2", "[00:59:71]x\r\n", "@TimeRatio=0.9953125\r\n"},
+        {"k3", "[00:00:20]x\r\n@TimeRatio=1\r\n@SilencemSec=500\r\n", 8, "mnHoseiList3", "[00:00:00]x\r\n", "@TimeRatio=1\r\n"},
+        {"tg", "[00:01:00]x\r\n@taggingby=abc (def)\r\n", 0, "mnHoseiList7", "[00:01:00]x\r\n", "@TaggingBy=abc\r\n@EditedBy=def\r\n"},
+    };
+    for (const Case& c : cases) {
+        Touch(QString::fromLatin1(c.lyrics) + ".txt", c.text);
+        Song(QString::fromLatin1(c.lyrics) + ".mp3", c.silentFrames);
+    }
+    FormMain& w = OpenListing();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lyrics);
+        const QString name = QString::fromLatin1(c.lyrics);
+        ShowWith(name + ".txt", name + ".mp3");
+        RunFromEditMenu("mnEditHosei", "mnHosei", c.entry);
+        const QByteArray saved = ReadBytes(folder + "/" + name + ".txt");
+        EXPECT_TRUE(saved.startsWith(c.head)) << saved.constData();
+        EXPECT_TRUE(saved.contains(c.block)) << saved.constData();
+        EXPECT_EQ(w.lyricsText().toUtf8(), saved);
+        EXPECT_FALSE(w.inEditMode());
+        EXPECT_FALSE(w.hasUnsavedLyrics());
+        EXPECT_TRUE(Text()->isReadOnly());
+    }
+    EXPECT_TRUE(prompter.prompts().empty()) << prompter.messages().join(" / ").toStdString();
+}
+
+TEST_F(TagCommandsTest, FailedOrRefusedCorrectionsTellTheUserAndLeaveTheFileAlone)
+{
+    const QByteArray none = "no tags here\r\n@TimeRatio=1\r\n";
+    const QByteArray zero = "[01:00:00]x\r\n@TimeRatio=0\r\n";
+    const QByteArray notSong = "[01:00:00]x\r\n@TimeRatio=1\r\n";
+    Touch("none.txt", none);
+    Touch("zero.txt", zero);
+    Touch("ns.txt", notSong);
+    Song("none.mp3");
+    Song("zero.mp3");
+    Touch("ns.mp3", QByteArray(4000, 'x')); // no frames: no sample rate
+    FormMain& w = OpenListing();
+
+    ShowWith("none.txt", "none.mp3");
+    RunFromEditMenu("mnEditHosei", "mnHosei", "mnHoseiList2");
+    EXPECT_EQ(prompter.messages(), QStringList{QString::fromUtf8("処理に失敗しました。")});
+    EXPECT_EQ(ReadBytes(folder + "/none.txt"), none);
+    EXPECT_FALSE(w.inEditMode());
+
+    prompter.clear();
+    ShowWith("zero.txt", "zero.mp3");
+    RunFromEditMenu("mnEditHosei", "mnHosei", "mnHoseiList1");
+    EXPECT_EQ(prompter.messages(), QStringList{QString::fromUtf8("処理に失敗しました。")});
+    EXPECT_EQ(ReadBytes(folder + "/zero.txt"), zero);
+    EXPECT_EQ(w.lyricsText().toUtf8(), zero);
+    EXPECT_FALSE(w.inEditMode());
+
+    // A partner without a sample rate: nothing that needs the song is offered.
+    ShowWith("ns.txt", "ns.mp3");
+    Q_EMIT Find<QMenu>("mnHosei")->aboutToShow();
+    for (int i : {0, 1, 2, 3, 4, 6, 7})
+        EXPECT_FALSE(Find<QAction>(QStringLiteral("mnHoseiList%1").arg(i))->isEnabled()) << i;
+}
+
+TEST_F(TagCommandsTest, CommandsInEditModeStayUnsavedAndCtrlZTakesACommandBackInOneStep)
+{
+    // UTF-8 files with no-break spaces: saving must keep them.
+    const QByteArray hosei = Utf8("[01:00:00]\xC2\xA0x\r\n@TimeRatio=0.9953125\r\n");
+    const QByteArray unify = Utf8("[00:01:0]\xC2\xA0" "a\r\n[00:02:5]b\r\n");
+    Touch("h.txt", hosei);
+    Touch("u.txt", unify);
+    Song("h.mp3");
+    FormMain& w = OpenListing();
+    w.show();
+    QApplication::setActiveWindow(&w);
+
+    // ComHosei in the user's own edit mode: the pane changes, the file does not.
+    ShowWith("h.txt", "h.mp3");
+    w.setEditMode(true);
+    WhenShown([](QWidget* popup) {
+        QAction* a = popup->findChild<QAction*>(QStringLiteral("mnHoseiList1"));
+        popup->close();
+        a->trigger();
+    });
+    Find<QToolButton>("ComHosei")->click();
+    EXPECT_TRUE(w.lyricsText().startsWith(QString::fromUtf8("[01:00:28]\u00A0x\r\n")));
+    EXPECT_EQ(ReadBytes(folder + "/h.txt"), hosei);
+    EXPECT_TRUE(w.inEditMode());
+    EXPECT_TRUE(w.hasUnsavedLyrics());
+    QTest::keyClick(Text(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(w.lyricsText().toUtf8(), hosei);
+    prompter.answer(Answer::No);
+    w.setEditMode(false);
+
+    // From the Edit menu the command saves; Ctrl+Z afterwards brings the text before it
+    // back into edit mode, unsaved, and the file keeps the command's result.
+    ShowWith("u.txt");
+    RunFromEditMenu("mnEditLyrics", "mnTimeTag", "mnTimeTagList2");
+    const QByteArray unified = Utf8("[00:01:00]\xC2\xA0" "a\r\n[00:02:50]b\r\n");
+    EXPECT_EQ(ReadBytes(folder + "/u.txt"), unified);
+    EXPECT_FALSE(w.inEditMode());
+    QTest::keyClick(Text(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(w.inEditMode());
+    EXPECT_EQ(w.lyricsText().toUtf8(), unify);
+    EXPECT_TRUE(w.hasUnsavedLyrics());
+    EXPECT_EQ(ReadBytes(folder + "/u.txt"), unified);
+    EXPECT_FALSE(prompter.hasUnexpected());
+}
+
+TEST_F(TagCommandsTest, TheShiftAndLineAdvanceDialogsKeepTheirRanges)
+{
+    Touch("s.txt", "[00:00:30]a\r\n[00:01:00]b\r\n");
+    FormMain& w = OpenListing();
+    ShowWith("s.txt");
+    WhenShown([this](QWidget* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("手動微調整"));
+        auto* text = dialog->findChild<QLineEdit*>(QStringLiteral("Text1"));
+        auto* bar = dialog->findChild<QScrollBar*>(QStringLiteral("VScroll1"));
+        EXPECT_EQ(text->text(), "0");
+        QTest::keyClicks(text, "40000");
+        EXPECT_EQ(text->text(), "32000");
+        EXPECT_EQ(bar->value(), -32000);
+        text->selectAll();
+        QTest::keyClicks(text, "-500");
+        EXPECT_EQ(bar->value(), 500);
+        bar->setValue(400); // moving the bar up raises the amount
+        EXPECT_EQ(text->text(), "-400");
+        bar->setValue(500);
+        dialog->findChild<QPushButton*>(QStringLiteral("ComOK"))->click();
+    });
+    RunFromEditMenu("mnEditLyrics", "mnTimeTag", "mnTimeTagList11");
+    EXPECT_EQ(ReadBytes(folder + "/s.txt"), "[00:00:00]a\r\n[00:00:50]b\r\n");
+    EXPECT_FALSE(w.inEditMode());
+
+    FormOkuri okuri(500, prompter, &w);
+    okuri.show();
+    auto* box = okuri.findChild<QLineEdit*>(QStringLiteral("TextMaxmSec"));
+    auto* apply = okuri.findChild<QPushButton*>(QStringLiteral("ComOK"));
+    EXPECT_EQ(box->text(), "0.5");
+    box->setText("999.01");
+    apply->click();
+    EXPECT_EQ(prompter.messages(), QStringList{QString::fromUtf8("0～999までの値にしてください。")});
+    EXPECT_EQ(box->text(), "0.5");
+    EXPECT_TRUE(okuri.isVisible());
+    box->setText("0.123");
+    apply->click();
+    EXPECT_EQ(okuri.result(), QDialog::Accepted);
+    EXPECT_EQ(okuri.maxAdvanceMsec(), 120);
+    EXPECT_FALSE(okuri.removeMode());
+    EXPECT_FALSE(okuri.cancelled());
+}
+
+TEST_F(TagCommandsTest, TheOrderCheckPaintsTheLaterEarlierTagRedAndSavesNothing)
+{
+    const QByteArray text = "title\r\n[00:01:00]a\r\n[00:03:00]b\r\n[00:02:00]c\r\n";
+    Touch("r.txt", text);
+    FormMain& w = OpenListing();
+    ShowWith("r.txt");
+    RunFromEditMenu("mnEditLyrics", "mnTimeTag", "mnTimeTagList8");
+    QStringList red, grey;
+    for (const QTextEdit::ExtraSelection& s : Text()->extraSelections()) {
+        const QColor c = s.format.foreground().color();
+        if (c == QColor(255, 0, 0))
+            red << s.cursor.selectedText();
+        else if (c == QColor(128, 128, 128))
+            grey << s.cursor.selectedText();
+    }
+    EXPECT_EQ(red, QStringList{"[00:02:00]"});
+    EXPECT_EQ(grey, (QStringList{"[00:01:00]", "[00:03:00]"}));
+    EXPECT_EQ(prompter.messages(), QStringList{QString::fromUtf8("タイムタグの逆転を発見した箇所を赤色で示しました。")});
+    EXPECT_EQ(ReadBytes(folder + "/r.txt"), text);
+    EXPECT_FALSE(w.hasUnsavedLyrics());
+    EXPECT_FALSE(w.inEditMode());
+}
+
+TEST_F(TagCommandsTest, ABatchRewritesOnlyCheckedFilesInTheirOwnStyleAndCanBeUndone)
+{
+    const QByteArray k1 = "[00:01:00]a[00:03:00]b[00:02:00]c\n[00:04:00]d[00:05:00]e\n"; // LF only
+    const QByteArray k2 = "[00:01:00]a[00:03:00]b[00:02:00]c\r\n[00:04:00]d[00:05:00]e\r\n";
+    const QByteArray lh = "[00:02:00]x\r\n[00:01:00]y\r\n";
+    Touch("k1.txt", k1);
+    Touch("k2.txt", k2);
+    Touch("lh.txt", lh);
+    FormMain& w = OpenListing();
+    ShowWith("k1.txt");
+    Check("k1.txt");
+    Check("lh.txt");
+
+    Find<QAction>("mnTimeTagList0")->setChecked(true);
+    Q_EMIT Find<QMenu>("mnTimeTag")->aboutToShow();
+    EXPECT_FALSE(Find<QAction>("mnTimeTagList8")->isEnabled());
+    EXPECT_FALSE(Find<QAction>("mnTimeTagList12")->isEnabled());
+    prompter.answer(Answer::Ok); // the long-run question of entry 15
+    RunFromEditMenu("mnEditLyrics", "mnTimeTag", "mnTimeTagList15");
+    EXPECT_EQ(prompter.messages(), QStringList{QString::fromUtf8("この操作は少し時間がかかることがありますが、よいですか?")});
+    const QByteArray repaired = "[00:01:00]a[00:02:00]b[00:02:00]c\n[00:04:00]d[00:05:00]e\n";
+    EXPECT_EQ(ReadBytes(folder + "/k1.txt"), repaired);
+    EXPECT_EQ(ReadBytes(folder + "/k2.txt"), k2);
+    EXPECT_EQ(ReadBytes(folder + "/lh.txt"), lh);
+    // The shown file was rewritten: the pane shows it again from disk.
+    EXPECT_EQ(w.lyricsText().toUtf8(), QByteArray(repaired).replace("\n", "\r\n"));
+
+    Q_EMIT Find<QMenu>("mnEdit")->aboutToShow();
+    QAction* undo = Find<QAction>("mnEditUndoTagBatch");
+    ASSERT_TRUE(undo->isEnabled());
+    undo->trigger();
+    EXPECT_EQ(ReadBytes(folder + "/k1.txt"), k1);
+    EXPECT_EQ(w.lyricsText().toUtf8(), QByteArray(k1).replace("\n", "\r\n"));
+    Q_EMIT Find<QMenu>("mnEdit")->aboutToShow();
+    EXPECT_FALSE(undo->isEnabled());
+
+    // Writes that fail are reported once, naming every file, and nothing is half written.
+    prompter.clear();
+    common::AtomicFile::SetFaultInjector([](common::AtomicFile::Step step, int) { return step != common::AtomicFile::Step::Commit; });
+    Check("k2.txt");
+    RunFromEditMenu("mnEditLyrics", "mnTimeTag", "mnTimeTagList3");
+    common::AtomicFile::SetFaultInjector(nullptr);
+    ASSERT_EQ(prompter.messages().size(), 1);
+    const QString report = prompter.messages().first();
+    EXPECT_TRUE(report.startsWith(QString::fromUtf8("次のファイルは書き込めませんでした。")));
+    for (const char* name : {"k1.txt", "k2.txt", "lh.txt"})
+        EXPECT_TRUE(report.contains(QString::fromLatin1(name))) << name;
+    EXPECT_EQ(ReadBytes(folder + "/k1.txt"), k1);
+    EXPECT_EQ(ReadBytes(folder + "/k2.txt"), k2);
+    EXPECT_EQ(ReadBytes(folder + "/lh.txt"), lh);
+}
