@@ -8,6 +8,7 @@
 #include "browser/gui/filelistmodel.h"
 #include "browser/gui/formoption.h"
 #include "browser/gui/icons.h"
+#include "browser/gui/lrc/lrcarea.h"
 #include "browser/gui/lyrics/lyricsourcechooser.h"
 #include "browser/gui/player/playerstrip.h"
 #include "browser/gui/titlelabel.h"
@@ -148,6 +149,8 @@ FormMain::FormMain(FormMainServices services, QWidget* parent)
     });
     connect(comTextAllCopy_, &QToolButton::clicked, this, &FormMain::CopyAllLyrics);
     connectLowerAreas();
+    lrc_ = new LrcArea(*this, bench_);
+    lrc_->registerCommands(commands_);
     connect(qApp, &QApplication::focusChanged, this, &FormMain::onFocusChanged);
     qApp->installEventFilter(this);
 
