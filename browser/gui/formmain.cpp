@@ -9,6 +9,7 @@
 #include "browser/gui/formoption.h"
 #include "browser/gui/icons.h"
 #include "browser/gui/lists/listsarea.h"
+#include "browser/gui/lrc/lrcarea.h"
 #include "browser/gui/lyrics/lyricsourcechooser.h"
 #include "browser/gui/player/playerstrip.h"
 #include "browser/gui/tagcommands/tagcommands.h"
@@ -155,6 +156,8 @@ FormMain::FormMain(FormMainServices services, QWidget* parent)
     connectLowerAreas();
     connectPlayer();
     registerPlayAlongCommands();
+    lrc_ = new LrcArea(*this, bench_);
+    lrc_->registerCommands(commands_);
     connect(qApp, &QApplication::focusChanged, this, &FormMain::onFocusChanged);
     qApp->installEventFilter(this);
 

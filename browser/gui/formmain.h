@@ -60,6 +60,7 @@ class Prompter;
 class SettingsStore;
 
 class FormMain;
+class LrcArea;
 class LyricSourceChooser;
 class ListsArea;
 class PlayerStrip;
@@ -184,6 +185,8 @@ public:
     /// "Okuri"/"MaxmSec": read at start, written at exit.
     int okuriMaxmSec() const { return okuriMaxmSec_; }
     void setOkuriMaxmSec(int ms) { okuriMaxmSec_ = ms; }
+    /// Puts a text (CR LF breaks) into the lyrics pane in edit mode, as an unsaved edit.
+    void EditLyricsText(const QString& text);
     /// Entry 0 of the lyric sources: the lyrics file last dropped onto the shown song.
     void setDroppedLyrics(const QString& path);
     /// Runs an entry of the row right-click menu on the active pane's selected row.
@@ -228,6 +231,10 @@ public:
     static QSize DesignSize();
 
     static constexpr int kLowerMin = 1874;
+
+Q_SIGNALS:
+    /// The shown lyrics text was loaded, reloaded or emptied, or edit mode was left.
+    void shownLyricsChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -370,6 +377,7 @@ private:
     ListsArea* lists_ = nullptr;
     std::array<bool, 12> lockedStates_{};
     TagCommands* tagCommands_ = nullptr;
+    LrcArea* lrc_ = nullptr;
 
     // Widgets.
     QSplitter* splitterMain_ = nullptr;  // vertical: panes above, lower area below

@@ -104,6 +104,7 @@ bool FormMain::loadLyricsFile(const QString& path)
     settingText_ = true;
     textLyrics_->setPlainText(ToBoxText(lyrics::NormalizeLineBreaks(text)));
     settingText_ = false;
+    Q_EMIT shownLyricsChanged();
     return true;
 }
 
@@ -131,6 +132,16 @@ void FormMain::emptyLyricsPane()
     comTimeTag_->setEnabled(false);
     comHosei_->setEnabled(false);
     lblTextTitle_->clear();
+    Q_EMIT shownLyricsChanged();
+}
+
+void FormMain::EditLyricsText(const QString& text)
+{
+    if (!chkTextEdit_->isEnabled())
+        return;
+    if (!inEditMode())
+        chkTextEdit_->setChecked(true);
+    textLyrics_->setPlainText(ToBoxText(text)); // an edit: the save button comes on
 }
 
 void FormMain::ShowRow(int i, int row)
@@ -255,6 +266,7 @@ void FormMain::ToggleEditMode(bool entering)
     QTableView* list = paneUi_[static_cast<size_t>(activePane_)].list;
     if (list->isVisibleTo(this))
         list->setFocus();
+    Q_EMIT shownLyricsChanged();
 }
 
 void FormMain::paintTextTitle(bool highlight)

@@ -188,6 +188,8 @@ void FormMain::buildMenus()
     addCommand(rename, QStringLiteral("mnFileRenameList1"), "右のファイル名を左のファイル名に合わせる(&R)", QStringLiteral("RenameLtoR"));
     addCommand(rename, QStringLiteral("mnFileRenameList2"), "手動リネーム(&M)", QStringLiteral("RenameManual"));
     mnFile_->addSeparator();
+    addCommand(mnFile_, QStringLiteral("mnFileLrcExport"), "LRC形式で保存…", QStringLiteral("LrcExport"));
+    mnFile_->addSeparator();
     QAction* exit = makeAction(QStringLiteral("mnFileExit"), U("終了(&X)"), mnFile_);
     connect(exit, &QAction::triggered, this, &QWidget::close);
     mnFile_->addAction(exit);
