@@ -67,14 +67,14 @@ LyricsPane::LyricsPane(Workbench& bench, LyricSourceChooser& sources, PlayerStri
 
 void LyricsPane::build(QMenu* timeTagMenu, QMenu* correctionMenu)
 {
-    frameLyricsInfo_ = buildButtons(timeTagMenu, correctionMenu);
-    frameLyrics_ = buildText();
-    connect(chkTextEdit_, &QCheckBox::toggled, this, &LyricsPane::toggleEditMode);
-    connect(comTextSave_, &QToolButton::clicked, this, &LyricsPane::saveAndRefresh);
-    connect(comTextAllCopy_, &QToolButton::clicked, this, &LyricsPane::copyAll);
-    connect(textLyrics_, &QTextEdit::textChanged, this, &LyricsPane::onTextChanged);
+    buttonsFrame_ = buildButtons(timeTagMenu, correctionMenu);
+    textFrame_ = buildText();
+    connect(editBox_, &QCheckBox::toggled, this, &LyricsPane::toggleEditMode);
+    connect(saveButton_, &QToolButton::clicked, this, &LyricsPane::saveAndRefresh);
+    connect(copyAllButton_, &QToolButton::clicked, this, &LyricsPane::copyAll);
+    connect(text_, &QTextEdit::textChanged, this, &LyricsPane::onTextChanged);
     connect(qApp, &QApplication::focusChanged, this, &LyricsPane::onFocusChanged);
-    textLyrics_->installEventFilter(this);
+    text_->installEventFilter(this);
     empty();
 }
 
@@ -85,24 +85,24 @@ QWidget* LyricsPane::buildButtons(QMenu* timeTagMenu, QMenu* correctionMenu)
     auto* li = new QGridLayout(frame);
     li->setContentsMargins(0, 0, 0, 0);
     li->setSpacing(2);
-    chkTextEdit_ = new QCheckBox(U("編集"), frame);
-    chkTextEdit_->setObjectName(QStringLiteral("ChkTextEdit"));
-    comTextSave_ = MakeButton(QStringLiteral("ComTextSave"), U("上書保存"), frame);
-    comTextAllCopy_ = MakeButton(QStringLiteral("ComTextAllCopy"), U("全文コピー"), frame);
-    comTimeTag_ = MakeButton(QStringLiteral("ComTimeTag"), U("タイムタグ"), frame);
-    comHosei_ = MakeButton(QStringLiteral("ComHosei"), U("補正"), frame);
-    comTimeTag_->setMenu(timeTagMenu);
-    comTimeTag_->setPopupMode(QToolButton::InstantPopup);
-    comHosei_->setMenu(correctionMenu);
-    comHosei_->setPopupMode(QToolButton::InstantPopup);
-    li->addWidget(chkTextEdit_, 0, 0);
-    li->addWidget(comTextSave_, 0, 1);
-    li->addWidget(comTextAllCopy_, 1, 0, 1, 2);
-    li->addWidget(comTimeTag_, 2, 0);
-    li->addWidget(comHosei_, 2, 1);
+    editBox_ = new QCheckBox(U("編集"), frame);
+    editBox_->setObjectName(QStringLiteral("ChkTextEdit"));
+    saveButton_ = MakeButton(QStringLiteral("ComTextSave"), U("上書保存"), frame);
+    copyAllButton_ = MakeButton(QStringLiteral("ComTextAllCopy"), U("全文コピー"), frame);
+    timeTagButton_ = MakeButton(QStringLiteral("ComTimeTag"), U("タイムタグ"), frame);
+    correctionButton_ = MakeButton(QStringLiteral("ComHosei"), U("補正"), frame);
+    timeTagButton_->setMenu(timeTagMenu);
+    timeTagButton_->setPopupMode(QToolButton::InstantPopup);
+    correctionButton_->setMenu(correctionMenu);
+    correctionButton_->setPopupMode(QToolButton::InstantPopup);
+    li->addWidget(editBox_, 0, 0);
+    li->addWidget(saveButton_, 0, 1);
+    li->addWidget(copyAllButton_, 1, 0, 1, 2);
+    li->addWidget(timeTagButton_, 2, 0);
+    li->addWidget(correctionButton_, 2, 1);
     li->setRowStretch(3, 1);
-    for (QWidget* w : {static_cast<QWidget*>(comTextSave_), static_cast<QWidget*>(comTextAllCopy_),
-                       static_cast<QWidget*>(comTimeTag_), static_cast<QWidget*>(comHosei_), static_cast<QWidget*>(chkTextEdit_)}) {
+    for (QWidget* w : {static_cast<QWidget*>(saveButton_), static_cast<QWidget*>(copyAllButton_),
+                       static_cast<QWidget*>(timeTagButton_), static_cast<QWidget*>(correctionButton_), static_cast<QWidget*>(editBox_)}) {
         w->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         w->setFocusPolicy(Qt::TabFocus);
     }
@@ -121,42 +121,42 @@ QWidget* LyricsPane::buildText()
     textTitle->setAutoFillBackground(true);
     textTitle->setFrameShape(QFrame::StyledPanel);
     connect(textTitle, &TitleLabel::doubleClicked, this, &LyricsPane::enlargeRequested);
-    lblTextTitle_ = textTitle;
-    ly->addWidget(lblTextTitle_);
-    textLyrics_ = new QTextEdit(frame);
-    textLyrics_->setObjectName(QStringLiteral("TextLyrics"));
-    textLyrics_->setAcceptRichText(false);
-    textLyrics_->setLineWrapMode(QTextEdit::NoWrap);
-    textLyrics_->setReadOnly(true);
-    ly->addWidget(textLyrics_, 1);
+    title_ = textTitle;
+    ly->addWidget(title_);
+    text_ = new QTextEdit(frame);
+    text_->setObjectName(QStringLiteral("TextLyrics"));
+    text_->setAcceptRichText(false);
+    text_->setLineWrapMode(QTextEdit::NoWrap);
+    text_->setReadOnly(true);
+    ly->addWidget(text_, 1);
     return frame;
 }
 
 bool LyricsPane::inEditMode() const
 {
-    return chkTextEdit_ && chkTextEdit_->isChecked();
+    return editBox_ && editBox_->isChecked();
 }
 
 bool LyricsPane::hasUnsavedEdits() const
 {
-    return comTextSave_->isEnabled();
+    return saveButton_->isEnabled();
 }
 
 QString LyricsPane::text() const
 {
-    QString text = textLyrics_->toPlainText();
+    QString text = text_->toPlainText();
     text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
     return text;
 }
 
 void LyricsPane::focusText()
 {
-    textLyrics_->setFocus();
+    text_->setFocus();
 }
 
 void LyricsPane::showButtons(bool lyricsRow)
 {
-    frameLyricsInfo_->setVisible(lyricsRow);
+    buttonsFrame_->setVisible(lyricsRow);
     sources_.setVisible(!lyricsRow);
 }
 
@@ -166,7 +166,7 @@ bool LyricsPane::loadFile(const QString& path)
     if (!common::ReadTextFile(path, text))
         return false;
     settingText_ = true;
-    textLyrics_->setPlainText(ToBoxText(lyrics::NormalizeLineBreaks(text)));
+    text_->setPlainText(ToBoxText(lyrics::NormalizeLineBreaks(text)));
     settingText_ = false;
     return true;
 }
@@ -174,24 +174,24 @@ bool LyricsPane::loadFile(const QString& path)
 void LyricsPane::empty()
 {
     settingText_ = true;
-    textLyrics_->clear();
+    text_->clear();
     settingText_ = false;
     const bool wasEditing = inEditMode();
-    chkTextEdit_->blockSignals(true);
-    chkTextEdit_->setChecked(false);
-    chkTextEdit_->blockSignals(false);
+    editBox_->blockSignals(true);
+    editBox_->setChecked(false);
+    editBox_->blockSignals(false);
     if (wasEditing) {
         // Leaving edit mode without a question: the caller has dealt with the edits.
-        textLyrics_->setReadOnly(true);
+        text_->setReadOnly(true);
         Q_EMIT editModeChanged(false, editByCommand_);
         paintTitle(false);
     }
-    chkTextEdit_->setEnabled(false);
-    comTextAllCopy_->setEnabled(false);
-    comTextSave_->setEnabled(false);
-    comTimeTag_->setEnabled(false);
-    comHosei_->setEnabled(false);
-    lblTextTitle_->clear();
+    editBox_->setEnabled(false);
+    copyAllButton_->setEnabled(false);
+    saveButton_->setEnabled(false);
+    timeTagButton_->setEnabled(false);
+    correctionButton_->setEnabled(false);
+    title_->clear();
 }
 
 void LyricsPane::showRow(int i, int row)
@@ -247,17 +247,17 @@ bool LyricsPane::showLyricsRow(int i, int row)
         ok = loadFile(currentFile_);
     if (!ok)
         return false;
-    lblTextTitle_->setText(QFileInfo(currentFile_).fileName());
-    chkTextEdit_->setEnabled(true);
-    comTextAllCopy_->setEnabled(true);
-    comTextSave_->setEnabled(false);
+    title_->setText(QFileInfo(currentFile_).fileName());
+    editBox_->setEnabled(true);
+    copyAllButton_->setEnabled(true);
+    saveButton_->setEnabled(false);
     return true;
 }
 
 void LyricsPane::clearShown(int kind)
 {
     if (kind == 0) {
-        if (comTextSave_->isEnabled() && askSave())
+        if (saveButton_->isEnabled() && askSave())
             save();
         empty();
     } else {
@@ -298,7 +298,7 @@ void LyricsPane::save()
         bench_.prompter->message(U("保存できませんでした。"), MessageIcon::Warning);
         return;
     }
-    comTextSave_->setEnabled(false);
+    saveButton_->setEnabled(false);
 }
 
 void LyricsPane::saveAndRefresh()
@@ -308,45 +308,45 @@ void LyricsPane::saveAndRefresh()
     const FilePane& p = bench_.pane(active);
     if (p.selectedRow() >= 0)
         bench_.view(active).refreshRow(p.selectedRow());
-    textLyrics_->setFocus();
+    text_->setFocus();
 }
 
 bool LyricsPane::toggleEdit()
 {
-    if (!chkTextEdit_->isEnabled())
+    if (!editBox_->isEnabled())
         return false;
-    chkTextEdit_->click();
+    editBox_->click();
     return true;
 }
 
 void LyricsPane::requestEdit()
 {
-    if (chkTextEdit_->isEnabled() && !chkTextEdit_->isChecked())
-        chkTextEdit_->click();
+    if (editBox_->isEnabled() && !editBox_->isChecked())
+        editBox_->click();
 }
 
 void LyricsPane::toggleEditMode(bool entering)
 {
     if (entering) {
-        textLyrics_->setReadOnly(false);
+        text_->setReadOnly(false);
         Q_EMIT editModeChanged(true, editByCommand_);
-        comTimeTag_->setEnabled(true);
-        comHosei_->setEnabled(true);
+        timeTagButton_->setEnabled(true);
+        correctionButton_->setEnabled(true);
         paintTitle(true);
-        textLyrics_->setFocus();
+        text_->setFocus();
         return;
     }
-    if (comTextSave_->isEnabled()) {
+    if (saveButton_->isEnabled()) {
         if (askSave()) {
             save();
         } else {
             loadFile(currentFile_);
-            comTextSave_->setEnabled(false);
+            saveButton_->setEnabled(false);
         }
     }
-    textLyrics_->setReadOnly(true);
-    comTimeTag_->setEnabled(false);
-    comHosei_->setEnabled(false);
+    text_->setReadOnly(true);
+    timeTagButton_->setEnabled(false);
+    correctionButton_->setEnabled(false);
     Q_EMIT editModeChanged(false, editByCommand_);
     paintTitle(false);
     QTableView* list = bench_.view(bench_.activePane()).list();
@@ -356,54 +356,54 @@ void LyricsPane::toggleEditMode(bool entering)
 
 void LyricsPane::paintTitle(bool highlight)
 {
-    QPalette pal = lblTextTitle_->palette();
+    QPalette pal = title_->palette();
     pal.setColor(QPalette::Window, QApplication::palette().color(highlight ? QPalette::Highlight : QPalette::Button));
     pal.setColor(QPalette::WindowText, QApplication::palette().color(highlight ? QPalette::HighlightedText : QPalette::ButtonText));
-    lblTextTitle_->setPalette(pal);
+    title_->setPalette(pal);
 }
 
 void LyricsPane::onTextChanged()
 {
     if (settingText_ || recolouring_ || !inEditMode())
         return;
-    comTextSave_->setEnabled(true);
+    saveButton_->setEnabled(true);
 }
 
 void LyricsPane::onFocusChanged(QWidget*, QWidget* now)
 {
-    if (!inEditMode() || !now || now->window() != textLyrics_->window() || now == textLyrics_ || textLyrics_->isAncestorOf(now))
+    if (!inEditMode() || !now || now->window() != text_->window() || now == text_ || text_->isAncestorOf(now))
         return;
-    if (now == chkTextEdit_ || now == comTextSave_ || now == comTextAllCopy_ || now == comTimeTag_ || now == comHosei_)
+    if (now == editBox_ || now == saveButton_ || now == copyAllButton_ || now == timeTagButton_ || now == correctionButton_)
         return;
-    QTimer::singleShot(0, textLyrics_, [this] {
+    QTimer::singleShot(0, text_, [this] {
         if (inEditMode())
-            textLyrics_->setFocus();
+            text_->setFocus();
     });
 }
 
 void LyricsPane::copyAll()
 {
-    if (textLyrics_->toPlainText().isEmpty())
+    if (text_->toPlainText().isEmpty())
         return;
-    textLyrics_->selectAll();
+    text_->selectAll();
     QClipboard* clipboard = QApplication::clipboard();
     clipboard->clear();
     clipboard->setText(text());
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    QTextCursor cursor = textLyrics_->textCursor();
+    QTextCursor cursor = text_->textCursor();
     cursor.clearSelection();
-    textLyrics_->setTextCursor(cursor);
-    textLyrics_->setFocus();
+    text_->setTextCursor(cursor);
+    text_->setFocus();
 }
 
 bool LyricsPane::handlesKeysOf(const QObject* watched) const
 {
-    return watched == textLyrics_;
+    return watched == text_;
 }
 
 bool LyricsPane::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == textLyrics_ && event->type() == QEvent::KeyPress)
+    if (watched == text_ && event->type() == QEvent::KeyPress)
         return textKeyPress(static_cast<QKeyEvent*>(event));
     return QObject::eventFilter(watched, event);
 }
@@ -412,7 +412,7 @@ bool LyricsPane::textKeyPress(QKeyEvent* key)
 {
     if (inEditMode() && !editByCommand_ && (key->key() == Qt::Key_Escape || bench_.escapeHeld)) {
         bench_.escapeHeld = key->key() == Qt::Key_Escape;
-        chkTextEdit_->setChecked(false);
+        editBox_->setChecked(false);
         return true;
     }
     if (key->modifiers() & Qt::ControlModifier)
@@ -423,8 +423,8 @@ bool LyricsPane::textKeyPress(QKeyEvent* key)
 void LyricsPane::showToolTips(bool on)
 {
     const std::pair<QWidget*, const char*> tips[] = {
-        {chkTextEdit_, "編集開始・終了"}, {comTextSave_, "上書保存"},     {comTextAllCopy_, "全文コピー"},
-        {comTimeTag_, "タイムタグ … "},   {comHosei_, "補正 … "},
+        {editBox_, "編集開始・終了"}, {saveButton_, "上書保存"},     {copyAllButton_, "全文コピー"},
+        {timeTagButton_, "タイムタグ … "},   {correctionButton_, "補正 … "},
     };
     for (const auto& [widget, tip] : tips)
         widget->setToolTip(on ? U(tip) : QString());

@@ -29,9 +29,9 @@ public:
 
     /// Builds the two frames; the time-tag and correction buttons open these menus.
     void build(QMenu* timeTagMenu, QMenu* correctionMenu);
-    QWidget* buttonsFrame() const { return frameLyricsInfo_; }
-    QWidget* textFrame() const { return frameLyrics_; }
-    QTextEdit* textBox() const { return textLyrics_; }
+    QWidget* buttonsFrame() const { return buttonsFrame_; }
+    QWidget* textFrame() const { return textFrame_; }
+    QTextEdit* textBox() const { return text_; }
 
     /// Shows a row of a pane: a lyrics file as text, a song in the chooser and the player.
     void showRow(int pane, int row);
@@ -103,15 +103,16 @@ private:
     bool recolouring_ = false;
     bool settingText_ = false;
 
-    QWidget* frameLyricsInfo_ = nullptr;
-    QWidget* frameLyrics_ = nullptr;
-    QLabel* lblTextTitle_ = nullptr;
-    QTextEdit* textLyrics_ = nullptr;
-    QCheckBox* chkTextEdit_ = nullptr;
-    QToolButton* comTextSave_ = nullptr;
-    QToolButton* comTextAllCopy_ = nullptr;
-    QToolButton* comTimeTag_ = nullptr;
-    QToolButton* comHosei_ = nullptr;
+    // The controls, with their objectNames.
+    QWidget* buttonsFrame_ = nullptr;         // FrameLyricsInfo
+    QWidget* textFrame_ = nullptr;            // FrameLyrics
+    QLabel* title_ = nullptr;                 // lblTextTitle
+    QTextEdit* text_ = nullptr;               // TextLyrics
+    QCheckBox* editBox_ = nullptr;            // ChkTextEdit
+    QToolButton* saveButton_ = nullptr;       // ComTextSave
+    QToolButton* copyAllButton_ = nullptr;    // ComTextAllCopy
+    QToolButton* timeTagButton_ = nullptr;    // ComTimeTag
+    QToolButton* correctionButton_ = nullptr; // ComHosei
 };
 
 } // namespace browser
