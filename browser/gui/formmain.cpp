@@ -1,66 +1,36 @@
-// FormMain: construction of the window's controls, menus and toolbar, the command
-// dispatch and the window-level keys.
+// FormMain: the composition root. It creates the window's areas, fills in the Workbench
+// they share, connects their signals, and forwards its public methods to them.
 #include "browser/gui/formmain.h"
 
 #include "browser/core/prompter.h"
-#include "browser/core/scan.h"
-#include "browser/gui/controlarray.h"
 #include "browser/gui/filelistmodel.h"
 #include "browser/gui/formoption.h"
 #include "browser/gui/icons.h"
+#include "browser/gui/layout/windowlayout.h"
 #include "browser/gui/lists/listsarea.h"
 #include "browser/gui/lrc/lrcarea.h"
 #include "browser/gui/lyrics/lyricsourcechooser.h"
+#include "browser/gui/lyrics/lyricspane.h"
+#include "browser/gui/panes/panecommands.h"
 #include "browser/gui/player/playerstrip.h"
 #include "browser/gui/tagcommands/tagcommands.h"
-#include "browser/gui/titlelabel.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QButtonGroup>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDesktopServices>
 #include <QFileInfo>
-#include <QFileSystemModel>
-#include <QGridLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QMenuBar>
-#include <QScrollBar>
-#include <QSplitter>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTableView>
-#include <QTextEdit>
 #include <QTimer>
-#include <QToolBar>
 #include <QToolButton>
-#include <QTreeView>
 #include <QUrl>
-#include <QVBoxLayout>
 
 namespace browser {
-namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
-
-QToolButton* MakeButton(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* b = new QToolButton(parent);
-    b->setObjectName(name);
-    b->setText(text);
-    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    b->setAutoRaise(false);
-    return b;
-}
-
-} // namespace
+static_assert(FormMain::kLowerMin == WindowLayout::kLowerMin);
 
 QSize FormMain::DesignSize()
 {
@@ -78,6 +48,53 @@ FormMain::FormMain(FormMainServices services, QWidget* parent)
     panes_[1] = std::make_unique<FilePane>(1, this);
     panes_[0]->mode = PaneMode::Lyrics;
     panes_[1]->mode = PaneMode::Song;
+    fillWorkbench();
+
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setSingleShot(true);
+    timer1_->setInterval(100);
+    press_.timer = timer1_;
+    timerDrop_ = new QTimer(this);
+    timerDrop_->setObjectName(QStringLiteral("TimerDrop"));
+    timerDrop_->setSingleShot(true);
+
+    registerWindowCommands();
+    RegisterPaneCommands(commands_, bench_);
+    lists_ = new ListsArea(bench_, *this, this);
+    lists_->registerCommands(commands_);
+    buildActions();
+    buildPopupMenus();
+    buildMenus();
+    buildToolBar();
+    createAreas();
+    buildStatusBar();
+    connectPaneViews();
+    lists_->attach();
+    connectLowerAreas();
+    connectPlayer();
+    registerPlayAlongCommands();
+    lrc_ = new LrcArea(*this, bench_);
+    lrc_->registerCommands(commands_);
+    qApp->installEventFilter(this);
+
+    tagCommands_ = new TagCommands(*this, bench_);
+    tagCommands_->registerCommands(commands_);
+
+    resize(DesignSize());
+    setMinimumSize(DesignSize());
+    ClearShown(1);
+    SetActivePane(0);
+}
+
+FormMain::~FormMain()
+{
+    qApp->removeEventFilter(this);
+    busy_.stopScan();
+}
+
+void FormMain::fillWorkbench()
+{
     bench_.settings = services_.settings;
     bench_.prompter = services_.prompter;
     bench_.details = services_.details;
@@ -86,52 +103,35 @@ FormMain::FormMain(FormMainServices services, QWidget* parent)
     bench_.commands = &commands_;
     bench_.panes = {panes_[0].get(), panes_[1].get()};
     bench_.activePane = [this] { return activePane_; };
+    bench_.columns = &colLayout_;
+    bench_.busy = &busy_;
+    bench_.autoLoad = [this] { return autoLoad(); };
+    bench_.autoSelect = [this] { return autoSelect(); };
+    bench_.runCommand = [this](const QString& key) { RunCommand(key); };
+    bench_.windowKeys = [this](QKeyEvent* event) { return FormKeyDown(event); };
+}
 
-    timer1_ = new QTimer(this);
-    timer1_->setObjectName(QStringLiteral("Timer1"));
-    timer1_->setSingleShot(true);
-    timer1_->setInterval(100);
-    connect(timer1_, &QTimer::timeout, this, &FormMain::PressTimerFired);
-    timerDrop_ = new QTimer(this);
-    timerDrop_->setObjectName(QStringLiteral("TimerDrop"));
-    timerDrop_->setSingleShot(true);
-
-    registerWindowCommands();
-    registerPaneCommands();
-    lists_ = new ListsArea(bench_, *this, this);
-    lists_->registerCommands(commands_);
-    buildActions();
-    buildPopupMenus();
-    buildMenus();
-    buildToolBar();
-
-    auto* central = new QWidget(this);
-    central->setObjectName(QStringLiteral("FrameClient"));
-    auto* centralLayout = new QVBoxLayout(central);
-    centralLayout->setContentsMargins(0, 0, 0, 0);
-    splitterMain_ = new QSplitter(Qt::Vertical, central);
-    splitterMain_->setObjectName(QStringLiteral("SplitterMain"));
-    splitterPanes_ = new QSplitter(Qt::Horizontal, splitterMain_);
-    splitterPanes_->setObjectName(QStringLiteral("SplitterPanes"));
+void FormMain::createAreas()
+{
     for (int i = 0; i < 2; ++i) {
-        paneUi_[static_cast<size_t>(i)].build(i, *panes_[static_cast<size_t>(i)], this);
-        splitterPanes_->addWidget(paneUi_[static_cast<size_t>(i)].frame);
+        views_[static_cast<size_t>(i)] = new FilePaneView(i, bench_, press_, this);
+        views_[static_cast<size_t>(i)]->build(services_.startFolder);
     }
-    splitterMain_->addWidget(splitterPanes_);
-    splitterMain_->addWidget(buildLowerArea());
-    for (QSplitter* s : {splitterMain_, splitterPanes_}) {
-        s->setChildrenCollapsible(false);
-        s->setOpaqueResize(false);
-    }
-    splitterPanes_->handle(1)->setObjectName(QStringLiteral("ImgSplitter"));
-    splitterMain_->handle(1)->setObjectName(QStringLiteral("ImgSplitter2"));
-    splitterMain_->setStretchFactor(0, 1);
-    splitterMain_->setStretchFactor(1, 0);
-    connect(splitterMain_, &QSplitter::splitterMoved, this, &FormMain::onSplitterMoved);
-    connect(splitterPanes_, &QSplitter::splitterMoved, this, &FormMain::onSplitterMoved);
-    centralLayout->addWidget(splitterMain_);
-    setCentralWidget(central);
+    bench_.views = views_;
+    sources_ = new LyricSourceChooser(bench_);
+    sources_->pollPlayer = [this] { return player_->poll(); };
+    player_ = new PlayerStrip(bench_);
+    bench_.player = player_;
+    lyrics_ = new LyricsPane(bench_, *sources_, *player_, this);
+    lyrics_->build(mnTimeTag_, mnHosei_);
+    bench_.lyrics = lyrics_;
+    QWidget* lower = WindowLayout::BuildLowerArea(lyrics_->buttonsFrame(), sources_, lyrics_->textFrame(), player_);
+    layout_ = new WindowLayout(*this);
+    layout_->build(views_[0]->widgets(), views_[1]->widgets(), lower);
+}
 
+void FormMain::buildStatusBar()
+{
     auto* sb = new QStatusBar(this);
     sb->setObjectName(QStringLiteral("SB"));
     sbText_ = new QLabel(sb);
@@ -140,116 +140,117 @@ FormMain::FormMain(FormMainServices services, QWidget* parent)
     sbText_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     sb->addWidget(sbText_, 1);
     setStatusBar(sb);
-
-    connectPane(0);
-    connectPane(1);
-    lists_->attach();
-    connect(chkTextEdit_, &QCheckBox::toggled, this, &FormMain::ToggleEditMode);
-    connect(comTextSave_, &QToolButton::clicked, this, [this] {
-        SaveLyrics();
-        const FilePane& p = pane(activePane_);
-        if (p.selectedRow() >= 0)
-            RefreshRow(activePane_, p.selectedRow());
-        textLyrics_->setFocus();
-    });
-    connect(comTextAllCopy_, &QToolButton::clicked, this, &FormMain::CopyAllLyrics);
-    connectLowerAreas();
-    connectPlayer();
-    registerPlayAlongCommands();
-    lrc_ = new LrcArea(*this, bench_);
-    lrc_->registerCommands(commands_);
-    connect(qApp, &QApplication::focusChanged, this, &FormMain::onFocusChanged);
-    qApp->installEventFilter(this);
-
-    tagCommands_ = new TagCommands(*this, bench_);
-    tagCommands_->registerCommands(commands_);
-
-    resize(DesignSize());
-    setMinimumSize(DesignSize());
-    emptyLyricsPane();
-    ClearShown(1);
-    paintTitles();
 }
 
-FormMain::~FormMain()
+void FormMain::connectPaneViews()
 {
-    qApp->removeEventFilter(this);
-    if (runningScan_)
-        runningScan_->requestStop();
-}
-
-QWidget* FormMain::buildLowerArea()
-{
-    frameLower_ = new QWidget;
-    frameLower_->setObjectName(QStringLiteral("FrameLower"));
-    auto* lower = new QHBoxLayout(frameLower_);
-    lower->setContentsMargins(2, 2, 2, 2);
-    lower->setSpacing(4);
-
-    // Buttons of a shown lyrics file.
-    frameLyricsInfo_ = new QWidget(frameLower_);
-    frameLyricsInfo_->setObjectName(QStringLiteral("FrameLyricsInfo"));
-    auto* li = new QGridLayout(frameLyricsInfo_);
-    li->setContentsMargins(0, 0, 0, 0);
-    li->setSpacing(2);
-    chkTextEdit_ = new QCheckBox(U("編集"), frameLyricsInfo_);
-    chkTextEdit_->setObjectName(QStringLiteral("ChkTextEdit"));
-    comTextSave_ = MakeButton(QStringLiteral("ComTextSave"), U("上書保存"), frameLyricsInfo_);
-    comTextAllCopy_ = MakeButton(QStringLiteral("ComTextAllCopy"), U("全文コピー"), frameLyricsInfo_);
-    comTimeTag_ = MakeButton(QStringLiteral("ComTimeTag"), U("タイムタグ"), frameLyricsInfo_);
-    comHosei_ = MakeButton(QStringLiteral("ComHosei"), U("補正"), frameLyricsInfo_);
-    comTimeTag_->setMenu(mnTimeTag_);
-    comTimeTag_->setPopupMode(QToolButton::InstantPopup);
-    comHosei_->setMenu(mnHosei_);
-    comHosei_->setPopupMode(QToolButton::InstantPopup);
-    li->addWidget(chkTextEdit_, 0, 0);
-    li->addWidget(comTextSave_, 0, 1);
-    li->addWidget(comTextAllCopy_, 1, 0, 1, 2);
-    li->addWidget(comTimeTag_, 2, 0);
-    li->addWidget(comHosei_, 2, 1);
-    li->setRowStretch(3, 1);
-    for (QWidget* w : {static_cast<QWidget*>(comTextSave_), static_cast<QWidget*>(comTextAllCopy_),
-                       static_cast<QWidget*>(comTimeTag_), static_cast<QWidget*>(comHosei_), static_cast<QWidget*>(chkTextEdit_)}) {
-        w->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        w->setFocusPolicy(Qt::TabFocus);
+    for (FilePaneView* view : views_) {
+        connect(view, &FilePaneView::activated, this, &FormMain::SetActivePane);
+        connect(view, &FilePaneView::fileListClosing, lyrics_, &LyricsPane::clearIfShownFrom);
+        connect(view, &FilePaneView::rowShowRequested, this, &FormMain::ShowRow);
+        connect(view, &FilePaneView::editRequested, lyrics_, &LyricsPane::requestEdit);
+        connect(view, &FilePaneView::rowMenuRequested, this, &FormMain::PopupRightClickMenu);
+        connect(view, &FilePaneView::quickMenuRequested, this, &FormMain::showQuickMenu);
     }
-    lower->addWidget(frameLyricsInfo_);
+}
 
-    // The shown song: the choice of its lyrics, its embedded lyrics, its stream facts.
-    sources_ = new LyricSourceChooser(bench_, frameLower_);
-    sources_->pollPlayer = [this] { return PollPlayer(); };
-    lower->addWidget(sources_);
-    sources_->hide();
-    const int infoWidth = qMax(frameLyricsInfo_->sizeHint().width(), sources_->sizeHint().width());
-    frameLyricsInfo_->setFixedWidth(infoWidth);
-    sources_->setFixedWidth(infoWidth);
+void FormMain::connectLowerAreas()
+{
+    connect(lyrics_, &LyricsPane::statusText, sbText_, &QLabel::setText);
+    connect(lyrics_, &LyricsPane::editModeChanged, this, &FormMain::onEditModeChanged);
+    connect(lyrics_, &LyricsPane::enlargeRequested, layout_, &WindowLayout::enlargeLower);
+    connect(lyrics_, &LyricsPane::shownLyricsChanged, this, &FormMain::shownLyricsChanged);
+    connect(sources_, &LyricSourceChooser::statusText, sbText_, &QLabel::setText);
+    connect(sources_, &LyricSourceChooser::optionsRequested, this, [this](int tab) { OpenOptions(tab); });
+    connect(sources_, &LyricSourceChooser::menuClosed, this, [this](playback::TransportState state) {
+        if (state == playback::TransportState::Stopped)
+            player_->playPauseButton()->setFocus();
+        else
+            player_->stopButton()->setFocus();
+    });
+}
 
-    // The lyrics pane.
-    frameLyrics_ = new QWidget(frameLower_);
-    frameLyrics_->setObjectName(QStringLiteral("FrameLyrics"));
-    auto* ly = new QVBoxLayout(frameLyrics_);
-    ly->setContentsMargins(0, 0, 0, 0);
-    ly->setSpacing(1);
-    auto* textTitle = new TitleLabel(frameLyrics_);
-    textTitle->setObjectName(QStringLiteral("lblTextTitle"));
-    textTitle->setAutoFillBackground(true);
-    textTitle->setFrameShape(QFrame::StyledPanel);
-    connect(textTitle, &TitleLabel::doubleClicked, this, &FormMain::enlargeLowerArea);
-    lblTextTitle_ = textTitle;
-    ly->addWidget(lblTextTitle_);
-    textLyrics_ = new QTextEdit(frameLyrics_);
-    textLyrics_->setObjectName(QStringLiteral("TextLyrics"));
-    textLyrics_->setAcceptRichText(false);
-    textLyrics_->setLineWrapMode(QTextEdit::NoWrap);
-    textLyrics_->setReadOnly(true);
-    connect(textLyrics_, &QTextEdit::textChanged, this, &FormMain::onLyricsTextChanged);
-    ly->addWidget(textLyrics_, 1);
-    lower->addWidget(frameLyrics_, 3);
+void FormMain::onEditModeChanged(bool editing, bool keepLayout)
+{
+    // While the lyrics are edited the folder trees and the main menus are held, and the
+    // lower area grows to the top limit (a bulk command keeps the splitter where it is).
+    setFolderTreesEnabled(!editing);
+    setMainMenusEnabled(!editing);
+    if (keepLayout)
+        return;
+    if (editing)
+        layout_->enlargeLower();
+    else
+        layout_->restoreLower();
+}
 
-    // The player strip: transport, position, and the song's lyric lines.
-    player_ = new PlayerStrip(bench_, frameLower_);
-    lower->addWidget(player_, 2);
-    return frameLower_;
+void FormMain::showQuickMenu(int i)
+{
+    if (QAction* same = mnQuick_->findChild<QAction*>(QStringLiteral("mnQuickSame")))
+        same->setText((i == 0 ? QStringLiteral("右") : QStringLiteral("左")) + QStringLiteral("と同じフォルダを選択"));
+    quickSep_->setVisible(!quickList_.isEmpty());
+    QToolButton* b = paneView(i).widgets().quick;
+    mnQuick_->exec(b->mapToGlobal(QPoint(0, b->height())));
+    FocusPane();
+}
+
+bool FormMain::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (filterWhileBusy(widget, event))
+        return true;
+    // Key preview: the window sees every key of its controls first.
+    if (watched == qApp || !widget || widget->window() != this)
+        return QMainWindow::eventFilter(watched, event);
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyRelease && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+        bench_.escapeHeld = false;
+    // Edit mode: the lyrics text keeps the focus; clicks elsewhere in the panes are refused.
+    if (lyrics_->inEditMode() && (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)) {
+        for (const FilePaneView* view : views_) {
+            if (view->frame()->isAncestorOf(widget)) {
+                lyrics_->focusText();
+                return true;
+            }
+        }
+    }
+    if (type == QEvent::KeyPress && watched == focusWidget() && !handledByArea(watched))
+        return FormKeyDown(static_cast<QKeyEvent*>(event));
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool FormMain::handledByArea(const QObject* watched) const
+{
+    // The lists, the trees and the lyrics text pass their keys to the window themselves.
+    return lyrics_->handlesKeysOf(watched) || views_[0]->handlesKeysOf(watched) || views_[1]->handlesKeysOf(watched);
+}
+
+bool FormMain::filterWhileBusy(QWidget* widget, QEvent* event)
+{
+    // While busy the window takes no input; Escape asks a running scan to stop. Keys are
+    // also swallowed while a command holds edit mode.
+    if (!widget || widget->window() != this)
+        return false;
+    if (!busy_.busy()) {
+        const QEvent::Type t = event->type();
+        return lyrics_ && lyrics_->editByCommand()
+            && (t == QEvent::KeyPress || t == QEvent::KeyRelease || t == QEvent::ShortcutOverride);
+    }
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+            busy_.stopScan();
+        return true;
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ShortcutOverride:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void FormMain::OpenOptions(int tab, bool firstRun)
@@ -276,31 +277,37 @@ void FormMain::ShowHelp()
         QDesktopServices::openUrl(QUrl::fromLocalFile(help));
         return;
     }
-    services_.prompter->message(U("mwex.chm が見つかりません。"), MessageIcon::Warning);
+    services_.prompter->message(QString::fromUtf8("mwex.chm が見つかりません。"), MessageIcon::Warning);
 }
 
 void FormMain::ShowAbout()
 {
     services_.prompter->message(QStringLiteral("Melwick Ex\nVersion %1").arg(QStringLiteral(MWEX_VERSION_TEXT)),
-                                MessageIcon::Information, MessageButtons::Ok, U("Melwick Ex について"));
+                                MessageIcon::Information, MessageButtons::Ok, QString::fromUtf8("Melwick Ex について"));
 }
 
-void FormMain::connectLowerAreas()
+void FormMain::RunCommand(const QString& key)
 {
-    connect(sources_, &LyricSourceChooser::statusText, sbText_, &QLabel::setText);
-    connect(sources_, &LyricSourceChooser::optionsRequested, this, [this](int tab) { OpenOptions(tab); });
-    connect(sources_, &LyricSourceChooser::menuClosed, this, [this](playback::TransportState state) {
-        if (state == playback::TransportState::Stopped)
-            player_->playPauseButton()->setFocus();
-        else
-            player_->stopButton()->setFocus();
-    });
+    QAction* a = toolbarActions_.value(key);
+    if (a && !a->isEnabled())
+        return;
+    commands_.run(key);
 }
 
-playback::TransportState FormMain::PollPlayer()
+void FormMain::registerWindowCommands()
 {
-    return player_->poll();
+    // The toolbar's toggles: the option menu's check marks follow them.
+    commands_.add(QStringLiteral("AutoLoad"), [this] { mnOptionAutoLoad_->setChecked(autoLoad()); });
+    commands_.add(QStringLiteral("AutoSelect"), [this] { mnOptionAutoSelect_->setChecked(autoSelect()); });
+    commands_.add(QStringLiteral("Help"), [this] { ShowHelp(); });
 }
+
+bool FormMain::activePaneHasRows() const
+{
+    return views_[static_cast<size_t>(activePane_)]->hasRows();
+}
+
+// The engine and the player strip -------------------------------------------------
 
 void FormMain::OnEngineNotify(playback::Notification notification, int value)
 {
@@ -332,20 +339,113 @@ void FormMain::ApplyLyricSource()
     sources_->applyToEngine();
 }
 
-void FormMain::RunCommand(const QString& key)
+// The panes ---------------------------------------------------------------------
+
+void FormMain::SetActivePane(int i)
 {
-    QAction* a = toolbarActions_.value(key);
-    if (a && !a->isEnabled())
-        return;
-    commands_.run(key);
+    activePane_ = i;
+    for (FilePaneView* view : views_)
+        view->paintTitle(view->index() == activePane_);
 }
 
-void FormMain::registerWindowCommands()
+void FormMain::FocusPane() { paneView(activePane_).focus(); }
+bool FormMain::IsLyricsMode(int i) const { return views_[static_cast<size_t>(i)]->isLyricsMode(); }
+void FormMain::SwitchView(PaneView view) { paneView(activePane_).switchView(view); }
+bool FormMain::ScanPane(int i) { return paneView(i).scan(); }
+void FormMain::ShowFolder(int i, const QString& path) { paneView(i).showFolder(path); }
+void FormMain::DriveChanged(int i) { paneView(i).driveChanged(); }
+void FormMain::BuildColumns(int i) { paneView(i).buildColumns(); }
+void FormMain::CaptureColumns(int i) { paneView(i).captureColumns(); }
+void FormMain::UpdatePaneTitle(int i) { paneView(i).updateTitle(); }
+void FormMain::SortByColumn(int i, int column) { paneView(i).sortByColumn(column); }
+void FormMain::AutoSelectPartner(int i, int row) { paneView(i).autoSelectPartner(row); }
+bool FormMain::RefreshRow(int i, int row) { return paneView(i).refreshRow(row); }
+void FormMain::SelectRow(int i, int row) { paneView(i).selectRow(row); }
+QCheckBox* FormMain::filterBox(int i) const { return views_[static_cast<size_t>(i)]->widgets().filter; }
+
+void FormMain::ShowListWithoutScan(int i, PaneMode mode)
 {
-    // The toolbar's toggles: the option menu's check marks follow them.
-    commands_.add(QStringLiteral("AutoLoad"), [this] { mnOptionAutoLoad_->setChecked(autoLoad()); });
-    commands_.add(QStringLiteral("AutoSelect"), [this] { mnOptionAutoSelect_->setChecked(autoSelect()); });
-    commands_.add(QStringLiteral("Help"), [this] { ShowHelp(); });
+    PaneWidgets& ui = paneView(i).widgets();
+    FilePane& p = pane(i);
+    p.mode = mode;
+    ui.modeButtons[mode == PaneMode::Lyrics ? 0 : 1]->setChecked(true);
+    for (QToolButton* b : ui.modeButtons)
+        b->setEnabled(false);
+    ui.viewButtons[1]->setChecked(true);
+    ui.frameFolder->hide();
+    ui.frameFile->show();
+    p.view = PaneView::File;
+}
+
+QString FormMain::paneFolder(int i) const { return views_[static_cast<size_t>(i)]->folder(); }
+
+void FormMain::ResetColumns()
+{
+    colLayout_ = views_[0]->fittedColumnDefaults();
+    for (FilePaneView* view : views_)
+        if (view->showsFiles())
+            view->applyColumnLayout();
+}
+
+// The lyrics pane -----------------------------------------------------------------
+
+void FormMain::ShowRow(int i, int row) { lyrics_->showRow(i, row); }
+void FormMain::ClearShown(int kind) { lyrics_->clearShown(kind); }
+bool FormMain::AskSaveLyrics() { return lyrics_->askSave(); }
+void FormMain::SaveLyrics() { lyrics_->save(); }
+void FormMain::CopyAllLyrics() { lyrics_->copyAll(); }
+QString FormMain::lyricsText() const { return lyrics_->text(); }
+QString FormMain::currentFile() const { return lyrics_->currentFile(); }
+int FormMain::currentPane() const { return lyrics_->currentPane(); }
+int FormMain::currentKind() const { return lyrics_->currentKind(); }
+bool FormMain::inEditMode() const { return lyrics_ && lyrics_->inEditMode(); }
+void FormMain::setEditByCommand(bool on) { lyrics_->setEditByCommand(on); }
+bool FormMain::editByCommand() const { return lyrics_->editByCommand(); }
+void FormMain::setLyricsText(const QString& crlf) { lyrics_->setText(crlf); }
+void FormMain::setEditMode(bool on) { lyrics_->setEditMode(on); }
+bool FormMain::hasUnsavedLyrics() const { return lyrics_->hasUnsavedEdits(); }
+void FormMain::EditLyricsText(const QString& text) { lyrics_->editText(text); }
+
+void FormMain::setBusy(bool busy)
+{
+    if (busy)
+        busy_.begin();
+    else
+        busy_.end();
+}
+void FormMain::setRecolouring(bool on) { lyrics_->setRecolouring(on); }
+
+// The layout ----------------------------------------------------------------------
+
+void FormMain::ApplyLayout(int x, int y) { layout_->apply(x, y); }
+int FormMain::splitX() const { return layout_->splitX(); }
+int FormMain::splitY() const { return layout_->splitY(); }
+int FormMain::splitXMax() const { return layout_->splitXMax(); }
+int FormMain::splitYMax() const { return layout_->splitYMax(); }
+int FormMain::minTopHeight() const { return layout_->minTopHeight(); }
+int FormMain::minLeftWidth() const { return layout_->minLeftWidth(); }
+int FormMain::clientWidthTwips() const { return layout_->clientWidthTwips(); }
+int FormMain::clientHeightTwips() const { return layout_->clientHeightTwips(); }
+
+void FormMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    if (layout_)
+        layout_->windowResized();
+}
+
+void FormMain::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    if (layout_)
+        layout_->windowMoved();
+}
+
+void FormMain::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && layout_)
+        layout_->windowStateChanged();
 }
 
 } // namespace browser

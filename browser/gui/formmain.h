@@ -1,11 +1,17 @@
 #pragma once
-// FormMain: the workbench's main window.
+// FormMain: the workbench's main window, the composition root of its areas.
 //
 // Two file panes side by side (left = pane 0, right = pane 1), each with a button frame,
 // a title and either its folder frame (drive list and folder tree) or its file frame
 // (the list); below them the lower area with the lyrics pane and the player strip;
 // toolbar `TB` on top and status bar `SB` at the bottom. The window reads its settings
 // once at start (StartMainWindow) and writes them once when it closes.
+//
+// FormMain creates the areas (panes/FilePaneView ×2, lyrics/LyricsPane,
+// lyrics/LyricSourceChooser, player/PlayerStrip, layout/WindowLayout), fills in the
+// Workbench they share and connects their signals; it owns the frame (menus, toolbar,
+// keys: frame/). Its public methods are kept for the areas' commands and the tests;
+// most forward to the area that does the work.
 //
 // Every control carries its own objectName. Controls that exist once per pane, and the
 // entries of menu arrays, are control arrays named by controlarray.h ("ListFile0",
@@ -18,7 +24,9 @@
 #include "browser/core/filepane.h"
 #include "browser/core/lyricsources.h"
 #include "browser/core/options.h"
-#include "browser/gui/panes/panewidgets.h"
+#include "browser/gui/busy.h"
+#include "browser/gui/panes/filepaneview.h"
+#include "browser/gui/panes/rowpress.h"
 #include "browser/gui/workbench.h"
 #include "playback/transport.h"
 
@@ -35,7 +43,6 @@ class QAction;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
-class QDialog;
 class QFileSystemModel;
 class QLabel;
 class QMenu;
@@ -60,11 +67,13 @@ class Prompter;
 class SettingsStore;
 
 class FormMain;
+class ListsArea;
 class LrcArea;
 class LyricSourceChooser;
-class ListsArea;
+class LyricsPane;
 class PlayerStrip;
 class TagCommands;
+class WindowLayout;
 
 /// What the window needs from outside: the settings store, the prompter for every
 /// message and dialog, the reader of row details, and a few program-level hooks.
@@ -105,11 +114,14 @@ public:
     // Settings held by the window.
     Options& options() { return options_; }
     const ColumnLayout& columnLayout() const { return colLayout_; }
+    /// The context the areas share.
+    Workbench& workbench() { return bench_; }
 
-    // Panes (Part of the window every command works on).
+    // Panes (the part of the window every command works on).
     FilePane& pane(int i) { return *panes_[static_cast<size_t>(i)]; }
-    FileListModel& listModel(int i) { return *paneUi_[static_cast<size_t>(i)].model; }
-    QTableView* listView(int i) const { return paneUi_[static_cast<size_t>(i)].list; }
+    FilePaneView& paneView(int i) { return *views_[static_cast<size_t>(i)]; }
+    FileListModel& listModel(int i) { return paneView(i).model(); }
+    QTableView* listView(int i) const { return views_[static_cast<size_t>(i)]->list(); }
     int activePane() const { return activePane_; }
     void SetActivePane(int pane);
     void FocusPane();
@@ -151,6 +163,7 @@ public:
     bool autoSelect() const;
 
     // The lyrics pane.
+    LyricsPane& lyricsPane() { return *lyrics_; }
     void ShowRow(int pane, int row);
     void ClearShown(int kind);
     bool AskSaveLyrics();
@@ -166,9 +179,9 @@ public:
     void setLyricsText(const QString& crlf);
     /// Checks or unchecks `ChkTextEdit` (when it is enabled), as a click would.
     void setEditMode(bool on);
-    QString currentFile() const { return currentFile_; }
-    int currentPane() const { return currentPane_; }
-    int currentKind() const { return currentKind_; }
+    QString currentFile() const;
+    int currentPane() const;
+    int currentKind() const;
     bool inEditMode() const;
     /// The shown text has edits that are not saved (`ComTextSave` is enabled).
     bool hasUnsavedLyrics() const;
@@ -176,12 +189,12 @@ public:
     QString lyricSource(int entry) const { return lyricSources().path(static_cast<LyricSource>(entry)); }
     /// A bulk time-tag command holds edit mode: entering and leaving it then keep the
     /// splitter where it is.
-    void setEditByCommand(bool on) { editByCommand_ = on; }
-    bool editByCommand() const { return editByCommand_; }
+    void setEditByCommand(bool on);
+    bool editByCommand() const;
     /// Busy pointer on, and the window takes no input (calls nest).
     void setBusy(bool busy);
     /// The program recolours the text itself: its changes are not edits.
-    void setRecolouring(bool on) { recolouring_ = on; }
+    void setRecolouring(bool on);
     /// "Okuri"/"MaxmSec": read at start, written at exit.
     int okuriMaxmSec() const { return okuriMaxmSec_; }
     void setOkuriMaxmSec(int ms) { okuriMaxmSec_ = ms; }
@@ -217,13 +230,14 @@ public:
     QString playAlongWorkFolder;
 
     // Layout, in twips.
+    WindowLayout& windowLayout() { return *layout_; }
     void ApplyLayout(int x, int y);
-    int splitX() const { return splitX_; }
-    int splitY() const { return splitY_; }
-    int splitXMax() const { return splitXMax_; }
-    int splitYMax() const { return splitYMax_; }
-    int minTopHeight() const { return minTopHeight_; }
-    int minLeftWidth() const { return minLeftWidth_; }
+    int splitX() const;
+    int splitY() const;
+    int splitXMax() const;
+    int splitYMax() const;
+    int minTopHeight() const;
+    int minLeftWidth() const;
     int lowerMin() const { return kLowerMin; }
     int clientWidthTwips() const;
     int clientHeightTwips() const;
@@ -244,8 +258,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-
-    // Construction (formmain.cpp; menus and toolbar in frame/menus.cpp, keys in frame/keys.cpp).
+    // Composition (formmain.cpp).
+    void fillWorkbench();
+    void createAreas();
+    void buildStatusBar();
+    void connectPaneViews();
     void connectLowerAreas();
     void connectPlayer();
     void registerPlayAlongCommands();
@@ -253,13 +270,19 @@ private:
     void registerWindowCommands();
     void registerPaneCommands();
     bool activePaneHasRows() const;
+    void onEditModeChanged(bool editing, bool keepLayout);
+    void showQuickMenu(int pane);
+    bool filterWhileBusy(QWidget* widget, QEvent* event);
+    bool handledByArea(const QObject* watched) const;
+
+    // Frame: menus and toolbar (frame/menus.cpp), keys (frame/keys.cpp), the row menu
+    // (frame/rowmenu.cpp).
     void buildActions();
     void buildMenus();
     void buildEditMenu();
     void buildOptionAndHelpMenus();
     QAction* addCommand(QMenu* menu, const QString& name, const char* caption, const QString& key);
     void buildToolBar();
-    QWidget* buildLowerArea();
     void buildPopupMenus();
     QAction* makeAction(const QString& name, const QString& text, QObject* owner = nullptr);
     void ApplyToolTips();
@@ -270,128 +293,47 @@ private:
     void setAutoSelect(bool on);
     void setFolderTreesEnabled(bool enabled);
     void setMainMenusEnabled(bool enabled);
-    void FormKeyDown(QKeyEvent* event, bool* handled);
-    void ListKeyDown(int pane, QKeyEvent* event, bool* handled);
-    void MoveSelectedRow(int pane, int step);
+    bool FormKeyDown(QKeyEvent* event);
+    void folderViewKey(int key);
     void ShowHelp();
     void ShowAbout();
+    void SetPluginFolder();
+    void SaveClipboardAsLyrics();
 
     // Start-up and exit (formmain_startup.cpp).
     void LoadAllSettings();
+    void loadQuickList(const SettingsStore& store);
     void FirstRun();
-    void ApplyWindowPlacement();
-    void RestoreFoldersAndMaximized();
+    void RestoreFolders();
     void CloseMainWindow();
     void SaveWindowSettings();
-    void placeSplitters();
-    void onSplitterMoved();
-    void splitterDoubleClicked(bool vertical);
-    int menuBarHeightTwips() const;
-    int centralTopTwips() const;
-
-    // Panes (formmain_panes.cpp).
-    void connectPane(int pane);
-    void onModeClicked(int pane, int mode);
-    void onViewClicked(int pane, int view);
-    void onTreeCurrentChanged(int pane, const QModelIndex& index);
-    void setPaneTitleText(int pane, const QString& text);
-    void paintTitles();
-    ColumnLayout fittedColumnDefaults() const;
-    void applyColumnLayout(int pane);
-    void captureColumnLayout(int pane);
-    void ReSearch();
-    void RefreshCheckedRows();
-    void RowMouseDown(int pane, int row, bool shift);
-    void RowMouseUp();
-    void PressTimerFired();
-    void RowDoubleClick(int pane);
-    void ListKeyUp(int pane, QKeyEvent* event);
-    void ListFocusIn(int pane);
-    void selectRowQuietly(int pane, int row);
-    // The window's event filter, by source (formmain_panes.cpp).
-    bool filterWhileBusy(QWidget* widget, QEvent* event);
-    bool lyricsKeyPress(QKeyEvent* key);
-    /// Events of a pane's controls; nullopt when `watched` is none of them.
-    std::optional<bool> filterPaneEvent(int pane, QObject* watched, QEvent* event);
-    bool listMouseEvent(int pane, QEvent* event);
-    QString treeFolder(int pane) const;
-    bool setTreeFolder(int pane, const QString& path);
-    bool setDriveFor(int pane, const QString& path);
-
-    // Lyrics pane (formmain_lyrics.cpp).
-    void ToggleEditMode(bool entering);
-    void onLyricsTextChanged();
-    /// Asks the engine for its state and position and shows the position.
-    playback::TransportState PollPlayer();
-    void showLyricsButtons(bool lyricsRow);
-    void emptyLyricsPane();
-    bool loadLyricsFile(const QString& path);
-    void SetPluginFolder();
-    void SaveClipboardAsLyrics();
-    void onFocusChanged(QWidget* old, QWidget* now);
-    void enlargeLowerArea();
-    void paintTextTitle(bool highlight);
 
     FormMainServices services_;
     Options options_;
     ColumnLayout colLayout_;
     std::array<std::unique_ptr<FilePane>, 2> panes_;
-    std::array<PaneWidgets, 2> paneUi_;
     int activePane_ = 0;
-    QPointer<PaneScan> runningScan_;
+    BusyState busy_;
+    RowPress press_;
 
-    // Window state (twips).
+    // Window state.
     bool loading_ = false;
     bool started_ = false;
-    bool placing_ = false;
     bool closing_ = false;
-    int minWidth_ = 0, minHeight_ = 0, minLeftWidth_ = 0, minTopHeight_ = 0;
-    int normTop_ = 0, normLeft_ = 0, normWidth_ = 0, normHeight_ = 0;
-    int splitX_ = 0, splitY_ = 0, splitXMax_ = 0, splitYMax_ = 0;
-    int savedSplitterY_ = 0;
-    bool placed_ = false;
     int okuriMaxmSec_ = 500;
-
-    // Lyrics pane state.
-    QString currentFile_;
-    int currentPane_ = -1;
-    int currentKind_ = 0;
-    bool editByCommand_ = false;
-    bool recolouring_ = false;
-    bool suppressSelection_ = false;
-    bool escHeld_ = false;
-    bool settingText_ = false;
-    int busy_ = 0;
-
-    // Mouse on rows.
-    int pressedRow_ = -1;
-    int pressedPane_ = -1;
-    bool pressedShift_ = false;
-    bool doubleClicked_ = false;
-    bool handlingPress_ = false;
 
     // Areas.
     Workbench bench_;
+    std::array<FilePaneView*, 2> views_{};
+    LyricsPane* lyrics_ = nullptr;
     PlayerStrip* player_ = nullptr;
     LyricSourceChooser* sources_ = nullptr;
+    WindowLayout* layout_ = nullptr;
     ListsArea* lists_ = nullptr;
     std::array<bool, 12> lockedStates_{};
     TagCommands* tagCommands_ = nullptr;
     LrcArea* lrc_ = nullptr;
 
-    // Widgets.
-    QSplitter* splitterMain_ = nullptr;  // vertical: panes above, lower area below
-    QSplitter* splitterPanes_ = nullptr; // horizontal: left pane, right pane
-    QWidget* frameLower_ = nullptr;
-    QWidget* frameLyricsInfo_ = nullptr;
-    QWidget* frameLyrics_ = nullptr;
-    QLabel* lblTextTitle_ = nullptr;
-    QTextEdit* textLyrics_ = nullptr;
-    QCheckBox* chkTextEdit_ = nullptr;
-    QToolButton* comTextSave_ = nullptr;
-    QToolButton* comTextAllCopy_ = nullptr;
-    QToolButton* comTimeTag_ = nullptr;
-    QToolButton* comHosei_ = nullptr;
     QLabel* sbText_ = nullptr;
     QTimer* timer1_ = nullptr;
     QTimer* timerDrop_ = nullptr;

@@ -120,103 +120,107 @@ void FormOption::buildPages()
         tabs_->addTab(pages[i], U(kTabCaptions[i]));
         tabs_->tabBar()->setTabData(i, QLatin1String(kTabKeys[i]));
     }
+    buildCorrectionPage(pages[0]);
+    buildImplantPage(pages[1]);
+    buildPlayPage(pages[2]);
+    buildOtherPage(pages[3]);
+}
 
-    // 1 "補正": time base, tagger's name, what to do with @Offset and @Silence.
-    {
-        QWidget* page = pages[0];
-        QGroupBox* timeType = Frame(page, "FrameTimeType", "デフォルトのタイムタイプ");
-        timeType_ = new QButtonGroup(this);
-        auto* timeButtons = new QHBoxLayout;
-        timeButtons->addWidget(Option(timeType, timeType_, QStringLiteral("OptTimeType"), 0, "WinAmp時間"));
-        timeButtons->addWidget(Option(timeType, timeType_, QStringLiteral("OptTimeType"), 1, "標準時間"));
-        timeButtons->addStretch(1);
-        noAskTimeType_ = Check(timeType, "ChkNoAskTimeType", "補正データ付加時に確認しない");
-        auto* timeLayout = new QVBoxLayout(timeType);
-        timeLayout->addLayout(timeButtons);
-        timeLayout->addWidget(noAskTimeType_);
+// 1 "補正": time base, tagger's name, what to do with @Offset and @Silence.
+void FormOption::buildCorrectionPage(QWidget* page)
+{
+    QGroupBox* timeType = Frame(page, "FrameTimeType", "デフォルトのタイムタイプ");
+    timeType_ = new QButtonGroup(this);
+    auto* timeButtons = new QHBoxLayout;
+    timeButtons->addWidget(Option(timeType, timeType_, QStringLiteral("OptTimeType"), 0, "WinAmp時間"));
+    timeButtons->addWidget(Option(timeType, timeType_, QStringLiteral("OptTimeType"), 1, "標準時間"));
+    timeButtons->addStretch(1);
+    noAskTimeType_ = Check(timeType, "ChkNoAskTimeType", "補正データ付加時に確認しない");
+    auto* timeLayout = new QVBoxLayout(timeType);
+    timeLayout->addLayout(timeButtons);
+    timeLayout->addWidget(noAskTimeType_);
 
-        QGroupBox* name = Frame(page, "FrameTaggingBy", "あなたの名前 ( @TaggingBy = )");
-        taggingBy_ = new QLineEdit(name);
-        taggingBy_->setObjectName(QStringLiteral("TextTaggingBy"));
-        auto* nameLayout = new QVBoxLayout(name);
-        nameLayout->addWidget(taggingBy_);
+    QGroupBox* name = Frame(page, "FrameTaggingBy", "あなたの名前 ( @TaggingBy = )");
+    taggingBy_ = new QLineEdit(name);
+    taggingBy_->setObjectName(QStringLiteral("TextTaggingBy"));
+    auto* nameLayout = new QVBoxLayout(name);
+    nameLayout->addWidget(taggingBy_);
 
-        QGroupBox* offset = Frame(page, "FrameOffset", "@Offset と @Silence の両方が付加されている場合");
-        offset_ = new QButtonGroup(this);
-        auto* offsetLayout = new QVBoxLayout(offset);
-        offsetLayout->addWidget(Option(offset, offset_, QStringLiteral("OptOffset"), 0, "@Offset 処理のみ行う (推奨)"));
-        offsetLayout->addWidget(Option(offset, offset_, QStringLiteral("OptOffset"), 1, "@Silence 処理のみ行う"));
-        offsetLayout->addWidget(Option(offset, offset_, QStringLiteral("OptOffset"), 2, "両方ともする"));
-        offsetLayout->addWidget(Option(offset, offset_, QStringLiteral("OptOffset"), 3, "両方ともしない"));
+    QGroupBox* offset = Frame(page, "FrameOffset", "@Offset と @Silence の両方が付加されている場合");
+    offset_ = new QButtonGroup(this);
+    auto* offsetLayout = new QVBoxLayout(offset);
+    offsetLayout->addWidget(Option(offset, offset_, QStringLiteral("OptOffset"), 0, "@Offset 処理のみ行う (推奨)"));
+    offsetLayout->addWidget(Option(offset, offset_, QStringLiteral("OptOffset"), 1, "@Silence 処理のみ行う"));
+    offsetLayout->addWidget(Option(offset, offset_, QStringLiteral("OptOffset"), 2, "両方ともする"));
+    offsetLayout->addWidget(Option(offset, offset_, QStringLiteral("OptOffset"), 3, "両方ともしない"));
 
-        auto* layout = new QVBoxLayout(page);
-        layout->addWidget(timeType);
-        layout->addWidget(name);
-        layout->addWidget(offset);
-        layout->addStretch(1);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(timeType);
+    layout->addWidget(name);
+    layout->addWidget(offset);
+    layout->addStretch(1);
+}
+
+// 2 "埋め込み": what happens around embedding lyrics into songs.
+void FormOption::buildImplantPage(QWidget* page)
+{
+    QGroupBox* common = Frame(page, "FrameImplantCommon", "MP3 RMP 共通設定");
+    deleteAfterImplant_ = Check(common, "ChkDeleteAfterImplant", "埋め込んだら元歌詞ファイルを削除する");
+    auto* commonLayout = new QVBoxLayout(common);
+    commonLayout->addWidget(deleteAfterImplant_);
+
+    QGroupBox* rmp = Frame(page, "FrameImplantRmp", "RMPでの埋め込み");
+    renameMp3_ = Check(rmp, "ChkRenameMP3", "埋め込み後、拡張子をMP3に直す。");
+    ilyc_ = new QButtonGroup(this);
+    auto* rmpLayout = new QVBoxLayout(rmp);
+    rmpLayout->addWidget(renameMp3_);
+    rmpLayout->addWidget(Option(rmp, ilyc_, QStringLiteral("OptILYC"), 0, "ILYCに埋め込み(推奨)"));
+    rmpLayout->addWidget(Option(rmp, ilyc_, QStringLiteral("OptILYC"), 1, "IID3に埋め込み"));
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(common);
+    layout->addWidget(rmp);
+    layout->addStretch(1);
+}
+
+// 3 "演奏": the two load settings.
+void FormOption::buildPlayPage(QWidget* page)
+{
+    QGroupBox* load = Frame(page, "FrameFuka", "負荷設定");
+    auto* form = new QFormLayout(load);
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    const char* const captions[] = {"再生負荷：", "歌詞更新頻度："};
+    for (int i = 0; i < 2; ++i) {
+        fuka_[i] = new QComboBox(load);
+        fuka_[i]->setObjectName(ControlName(QStringLiteral("ComboFuka"), i));
+        fuka_[i]->addItems({U("高"), U("中"), U("低")});
+        fuka_[i]->setMinimumContentsLength(4);
+        auto* label = new QLabel(U(captions[i]), load);
+        label->setObjectName(ControlName(QStringLiteral("lblFuka"), i));
+        label->setBuddy(fuka_[i]);
+        form->addRow(label, fuka_[i]);
     }
 
-    // 2 "埋め込み": what happens around embedding lyrics into songs.
-    {
-        QWidget* page = pages[1];
-        QGroupBox* common = Frame(page, "FrameImplantCommon", "MP3 RMP 共通設定");
-        deleteAfterImplant_ = Check(common, "ChkDeleteAfterImplant", "埋め込んだら元歌詞ファイルを削除する");
-        auto* commonLayout = new QVBoxLayout(common);
-        commonLayout->addWidget(deleteAfterImplant_);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(load);
+    layout->addStretch(1);
+}
 
-        QGroupBox* rmp = Frame(page, "FrameImplantRmp", "RMPでの埋め込み");
-        renameMp3_ = Check(rmp, "ChkRenameMP3", "埋め込み後、拡張子をMP3に直す。");
-        ilyc_ = new QButtonGroup(this);
-        auto* rmpLayout = new QVBoxLayout(rmp);
-        rmpLayout->addWidget(renameMp3_);
-        rmpLayout->addWidget(Option(rmp, ilyc_, QStringLiteral("OptILYC"), 0, "ILYCに埋め込み(推奨)"));
-        rmpLayout->addWidget(Option(rmp, ilyc_, QStringLiteral("OptILYC"), 1, "IID3に埋め込み"));
+// 4 "その他": extended genres, the WinAmp plug-in's settings file.
+void FormOption::buildOtherPage(QWidget* page)
+{
+    useExGenre_ = Check(page, "ChkUseExGenre", "拡張ジャンルを使う");
+    QGroupBox* plugin = Frame(page, "FramePluginIni", "WinAmp の Plugin.ini");
+    pluginIni_ = new PathLabel(plugin);
+    pluginIni_->setObjectName(QStringLiteral("lblPluginIni"));
+    connect(pluginIni_, &PathLabel::clicked, this, &FormOption::choosePluginIni);
+    auto* pluginLayout = new QVBoxLayout(plugin);
+    pluginLayout->addWidget(pluginIni_);
 
-        auto* layout = new QVBoxLayout(page);
-        layout->addWidget(common);
-        layout->addWidget(rmp);
-        layout->addStretch(1);
-    }
-
-    // 3 "演奏": the two load settings.
-    {
-        QWidget* page = pages[2];
-        QGroupBox* load = Frame(page, "FrameFuka", "負荷設定");
-        auto* form = new QFormLayout(load);
-        form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
-        const char* const captions[] = {"再生負荷：", "歌詞更新頻度："};
-        for (int i = 0; i < 2; ++i) {
-            fuka_[i] = new QComboBox(load);
-            fuka_[i]->setObjectName(ControlName(QStringLiteral("ComboFuka"), i));
-            fuka_[i]->addItems({U("高"), U("中"), U("低")});
-            fuka_[i]->setMinimumContentsLength(4);
-            auto* label = new QLabel(U(captions[i]), load);
-            label->setObjectName(ControlName(QStringLiteral("lblFuka"), i));
-            label->setBuddy(fuka_[i]);
-            form->addRow(label, fuka_[i]);
-        }
-
-        auto* layout = new QVBoxLayout(page);
-        layout->addWidget(load);
-        layout->addStretch(1);
-    }
-
-    // 4 "その他": extended genres, the WinAmp plug-in's settings file.
-    {
-        QWidget* page = pages[3];
-        useExGenre_ = Check(page, "ChkUseExGenre", "拡張ジャンルを使う");
-        QGroupBox* plugin = Frame(page, "FramePluginIni", "WinAmp の Plugin.ini");
-        pluginIni_ = new PathLabel(plugin);
-        pluginIni_->setObjectName(QStringLiteral("lblPluginIni"));
-        connect(pluginIni_, &PathLabel::clicked, this, &FormOption::choosePluginIni);
-        auto* pluginLayout = new QVBoxLayout(plugin);
-        pluginLayout->addWidget(pluginIni_);
-
-        auto* layout = new QVBoxLayout(page);
-        layout->addWidget(useExGenre_);
-        layout->addWidget(plugin);
-        layout->addStretch(1);
-    }
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(useExGenre_);
+    layout->addWidget(plugin);
+    layout->addStretch(1);
 }
 
 void FormOption::loadControls(const Options& o)

@@ -64,6 +64,10 @@ public:
 
 private:
     void buildPages();
+    void buildCorrectionPage(QWidget* page);
+    void buildImplantPage(QWidget* page);
+    void buildPlayPage(QWidget* page);
+    void buildOtherPage(QWidget* page);
     void loadControls(const Options& options);
     void choosePluginIni();
     void storeAndClose();

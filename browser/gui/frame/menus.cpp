@@ -6,6 +6,7 @@
 #include "browser/gui/filelistmodel.h"
 #include "browser/gui/icons.h"
 #include "browser/gui/lyrics/lyricsourcechooser.h"
+#include "browser/gui/lyrics/lyricspane.h"
 #include "browser/gui/player/playerstrip.h"
 
 #include <QAction>
@@ -304,24 +305,11 @@ void FormMain::ApplyToolTips()
     const bool on = mnOptionToolTip_->isChecked();
     for (QAction* a : std::as_const(toolbarActions_))
         a->setToolTip(on ? a->data().toString() : QString());
-    for (int i = 0; i < 2; ++i) {
-        const PaneWidgets& ui = paneUi_[static_cast<size_t>(i)];
-        ui.filter->setToolTip(on ? U("フィルター設定 … ") : QString());
-        ui.subFolder->setToolTip(on ? U("サブフォルダも読み込む") : QString());
-        ui.quick->setToolTip(on ? U("クイックアクセス … ") : QString());
-        ui.viewButtons[0]->setToolTip(on ? U("フォルダ一覧へ切り替え") : QString());
-        ui.viewButtons[1]->setToolTip(on ? U("ファイル一覧へ切り替え") : QString());
-        ui.modeButtons[0]->setToolTip(on ? U("歌詞モード") : QString());
-        ui.modeButtons[1]->setToolTip(on ? U("曲モード") : QString());
-    }
+    for (FilePaneView* view : views_)
+        view->showToolTips(on);
     sources_->showToolTips(on);
     player_->showToolTips(on);
-    const std::pair<QWidget*, const char*> tips[] = {
-        {chkTextEdit_, "編集開始・終了"}, {comTextSave_, "上書保存"},     {comTextAllCopy_, "全文コピー"},
-        {comTimeTag_, "タイムタグ … "},   {comHosei_, "補正 … "},
-    };
-    for (const auto& [widget, tip] : tips)
-        widget->setToolTip(on ? U(tip) : QString());
+    lyrics_->showToolTips(on);
 }
 
 void FormMain::PrepareFileMenu()
@@ -377,8 +365,8 @@ void FormMain::setAutoSelect(bool on)
 
 void FormMain::setFolderTreesEnabled(bool enabled)
 {
-    for (const PaneWidgets& ui : paneUi_)
-        ui.tree->setEnabled(enabled);
+    for (FilePaneView* view : views_)
+        view->setTreeEnabled(enabled);
 }
 
 void FormMain::setMainMenusEnabled(bool enabled)

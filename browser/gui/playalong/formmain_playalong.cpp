@@ -4,6 +4,7 @@
 
 #include "browser/core/prompter.h"
 #include "browser/gui/lyrics/lyricsourcechooser.h"
+#include "browser/gui/lyrics/lyricspane.h"
 #include "browser/gui/playalong/formplayadjust.h"
 #include "browser/gui/player/playerstrip.h"
 #include "common/textfile.h"
@@ -32,9 +33,11 @@ void FormMain::LockMainWindow(bool lock)
     // The twelve items whose states are kept, in their order; "ヘルプ(&H)" is only
     // disabled and enabled again.
     auto* tb = findChild<QToolBar*>(QStringLiteral("TB"));
-    const std::array<QObject*, 12> items{paneUi_[0].frameButtons, paneUi_[1].frameButtons, paneUi_[0].frameFolder,
-                                          paneUi_[1].frameFolder,  paneUi_[0].frameFile,    paneUi_[1].frameFile,
-                                          frameLyricsInfo_,        sources_,                tb,
+    const PaneWidgets& ui0 = paneView(0).widgets();
+    const PaneWidgets& ui1 = paneView(1).widgets();
+    const std::array<QObject*, 12> items{ui0.frameButtons,         ui1.frameButtons,         ui0.frameFolder,
+                                          ui1.frameFolder,          ui0.frameFile,            ui1.frameFile,
+                                          lyrics_->buttonsFrame(),  sources_,                 tb,
                                           mnFile_->menuAction(),   mnEdit_->menuAction(),   mnOption_->menuAction()};
     const auto enabledOf = [](QObject* o) {
         if (auto* a = qobject_cast<QAction*>(o))
@@ -89,7 +92,7 @@ void FormMain::AdjustDroppedSong(int i, int row, const QString& droppedSong)
             services_.prompter->message(U("歌詞ファイルを書き込めませんでした。"), MessageIcon::Warning);
         } else {
             RefreshRow(i, row);
-            if (currentKind_ == 0 && currentFile_ == lyricsPath && !inEditMode())
+            if (currentKind() == 0 && currentFile() == lyricsPath && !inEditMode())
                 ShowRow(i, row);
         }
     }
@@ -98,9 +101,9 @@ void FormMain::AdjustDroppedSong(int i, int row, const QString& droppedSong)
 
 bool FormMain::playAlongOnPaneEnabled() const
 {
-    if (currentKind_ != 0 || currentFile_.isEmpty() || currentPane_ < 0 || !textLyrics_ || !chkTextEdit_->isEnabled())
+    if (!lyrics_ || currentKind() != 0 || currentFile().isEmpty() || currentPane() < 0 || !lyrics_->canEdit())
         return false;
-    const FilePane& other = *panes_[static_cast<size_t>(1 - currentPane_)];
+    const FilePane& other = *panes_[static_cast<size_t>(1 - currentPane())];
     if (other.isLyricsMode() || other.isEmpty() || other.selectedRow() < 0)
         return false;
     const lyrics::TagKind kind = lyrics::ClassifyTagKind(lyricsText());
@@ -111,14 +114,14 @@ void FormMain::PlayAlongOnPane()
 {
     if (!playAlongOnPaneEnabled() || !services_.engine)
         return;
-    const FilePane& other = pane(1 - currentPane_);
+    const FilePane& other = pane(1 - currentPane());
     const QString song = other.row(other.selectedRow()).fullPath();
-    const QString lyricsPath = currentFile_;
+    const QString lyricsPath = currentFile();
     const bool wasEditing = inEditMode();
-    const bool wasByCommand = editByCommand_;
-    editByCommand_ = true;
+    const bool wasByCommand = lyrics_->editByCommand();
+    lyrics_->setEditByCommand(true);
     if (!wasEditing)
-        chkTextEdit_->setChecked(true);
+        lyrics_->setEditMode(true);
     LockMainWindow(true);
     player_->releaseEngine();
     const QString before = lyricsText();
@@ -133,14 +136,14 @@ void FormMain::PlayAlongOnPane()
     if (RunPlayAlong(context, text, lyricsPath, song) && text != before) {
         QString box = text;
         box.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        textLyrics_->setPlainText(box); // an edit: the save button comes on
+        lyrics_->textBox()->setPlainText(box); // an edit: the save button comes on
         if (!wasEditing)
             SaveLyrics();
     }
     LockMainWindow(false);
     if (!wasEditing)
-        chkTextEdit_->setChecked(false);
-    editByCommand_ = wasByCommand;
+        lyrics_->setEditMode(false);
+    lyrics_->setEditByCommand(wasByCommand);
 }
 
 void FormMain::registerPlayAlongCommands()

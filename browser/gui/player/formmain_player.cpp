@@ -4,6 +4,7 @@
 
 #include "browser/core/prompter.h"
 #include "browser/gui/lyrics/lyricsourcechooser.h"
+#include "browser/gui/lyrics/lyricspane.h"
 #include "browser/gui/player/playerstrip.h"
 
 #include <QAction>
@@ -18,7 +19,7 @@ namespace browser {
 
 void FormMain::connectPlayer()
 {
-    player_->currentSong = [this] { return currentFile_; };
+    player_->currentSong = [this] { return currentFile(); };
     player_->enablePanes = [this](bool on) { EnablePanes(on, false); };
     player_->applyLyricSource = [this] { ApplyLyricSource(); };
     player_->setPressInterval = [this](int ms) { timer1_->setInterval(ms); };
@@ -29,10 +30,12 @@ void FormMain::EnablePanes(bool enabled, bool keepSources)
 {
     if (QToolBar* tb = findChild<QToolBar*>(QStringLiteral("TB")))
         tb->setEnabled(enabled);
-    for (PaneWidgets& ui : paneUi_)
+    for (FilePaneView* view : views_) {
+        PaneWidgets& ui = view->widgets();
         for (QWidget* w : {ui.frameButtons, ui.frameFile, ui.frameFolder})
             w->setEnabled(enabled);
-    frameLyricsInfo_->setEnabled(enabled);
+    }
+    lyrics_->buttonsFrame()->setEnabled(enabled);
     if (auto* implant = sources_->findChild<QToolButton*>(QStringLiteral("ComImplant")))
         implant->setEnabled(enabled);
     for (QMenu* m : {mnFile_, mnEdit_, mnOption_, mnHelp_})
