@@ -62,8 +62,15 @@ void ListsArea::registerCommands(CommandRegistry& commands)
     commands.add(QStringLiteral("SelectSearch"), [this] { popupExtraction(); }, hasRows);
     commands.add(QStringLiteral("Save"), [this] { saveList(); }, hasRows);
     commands.add(QStringLiteral("Open"), [this] { openList(); });
-    commands.add(QStringLiteral("SavePlaylist"), [this] { savePlaylist(); },
-                 [this] { return activeHasRows() && activePane().selectedRow() >= 0; });
+    // A playlist holds songs: the entry needs a song-mode pane with a checked row.
+    commands.add(QStringLiteral("SavePlaylist"), [this] { savePlaylist(); }, [this] {
+        if (!activeHasRows() || activePane().isLyricsMode())
+            return false;
+        for (const FileRow& row : activePane().rows())
+            if (row.checked)
+                return true;
+        return false;
+    });
 }
 
 void ListsArea::attach()
