@@ -6,10 +6,12 @@
 #include "browser/core/scan.h"
 #include "browser/gui/controlarray.h"
 #include "browser/gui/filelistmodel.h"
+#include "browser/gui/fileops/fileoperations.h"
 #include "browser/gui/formoption.h"
 #include "browser/gui/icons.h"
 #include "browser/gui/lyrics/lyricsourcechooser.h"
 #include "browser/gui/player/playerstrip.h"
+#include "browser/gui/quickaccess/quickaccessmenu.h"
 #include "browser/gui/titlelabel.h"
 
 #include <QAction>
@@ -95,6 +97,9 @@ FormMain::FormMain(FormMainServices services, QWidget* parent)
 
     registerWindowCommands();
     registerPaneCommands();
+    fileOps_ = new FileOperations(*this, bench_, this);
+    fileOps_->registerCommands(commands_);
+    fileOps_->quickFolders = [this] { return quick_->folders(); };
     buildActions();
     buildPopupMenus();
     buildMenus();
