@@ -51,7 +51,7 @@ protected:
         LyricsDetails karaoke;
         karaoke.tagKind = 2;
         fake.lyrics.insert("a.txt", karaoke);
-        trash = std::make_unique<fileops::fakes::FakeTrash>(dir.path() + "/../" + QFileInfo(dir.path()).fileName() + "-trash");
+        trash = std::make_unique<fileops::fakes::FakeTrash>(folder + "/.trash"); // hidden: never listed
     }
     FileOperations& Start()
     {
