@@ -6,6 +6,7 @@
 #include "browser/core/scan.h"
 #include "browser/gui/controlarray.h"
 #include "browser/gui/filelistmodel.h"
+#include "browser/gui/fileops/fileoperations.h"
 #include "browser/gui/formoption.h"
 #include "browser/gui/icons.h"
 #include "browser/gui/lists/listsarea.h"
@@ -13,6 +14,7 @@
 #include "browser/gui/lyrics/lyricsourcechooser.h"
 #include "browser/gui/player/playerstrip.h"
 #include "browser/gui/tagcommands/tagcommands.h"
+#include "browser/gui/quickaccess/quickaccessmenu.h"
 #include "browser/gui/titlelabel.h"
 
 #include <QAction>
@@ -100,6 +102,9 @@ FormMain::FormMain(FormMainServices services, QWidget* parent)
     registerPaneCommands();
     lists_ = new ListsArea(bench_, *this, this);
     lists_->registerCommands(commands_);
+    fileOps_ = new FileOperations(*this, bench_, this);
+    fileOps_->registerCommands(commands_);
+    fileOps_->quickFolders = [this] { return quick_->folders(); };
     buildActions();
     buildPopupMenus();
     buildMenus();

@@ -59,10 +59,12 @@ class PaneScan;
 class Prompter;
 class SettingsStore;
 
+class FileOperations;
 class FormMain;
 class LrcArea;
 class LyricSourceChooser;
 class ListsArea;
+class QuickAccessMenu;
 class PlayerStrip;
 class TagCommands;
 
@@ -149,11 +151,18 @@ public:
     const CommandRegistry& commands() const { return commands_; }
     bool autoLoad() const;
     bool autoSelect() const;
+    /// The delete mode of the toolbar's "Delete": true for the trash ("Delete1").
+    bool deleteToTrash() const { return dustBox_; }
+    /// The file operations and the quick-access folders (areas of their own).
+    FileOperations& fileOperations() { return *fileOps_; }
+    QuickAccessMenu& quickAccess() { return *quick_; }
 
     // The lyrics pane.
     void ShowRow(int pane, int row);
     void ClearShown(int kind);
     bool AskSaveLyrics();
+    /// The shown lyrics have edits that are not saved.
+    bool lyricsModified() const;
     void SaveLyrics();
     void CopyAllLyrics();
     void RebuildLyricSources();
@@ -408,9 +417,8 @@ private:
     QAction* mnOptionToolTip_ = nullptr;
     QMenu* mnDeleteDrop_ = nullptr;
     QMenu* mnSelectSearch_ = nullptr;
-    QMenu* mnQuick_ = nullptr;
-    QList<QAction*> quickList_; // entries 1 … n of the quick-access menu
-    QAction* quickSep_ = nullptr;
+    QuickAccessMenu* quick_ = nullptr;
+    FileOperations* fileOps_ = nullptr;
     QMenu* mnRightClick_ = nullptr;
     std::array<QAction*, 6> mnRightClickList_{};
     QMenu* mnDropFile_ = nullptr;

@@ -209,6 +209,11 @@ void FormMain::ClearShown(int kind)
     sbText_->clear();
 }
 
+bool FormMain::lyricsModified() const
+{
+    return !currentFile_.isEmpty() && comTextSave_->isEnabled();
+}
+
 bool FormMain::AskSaveLyrics()
 {
     return services_.prompter->message(U("歌詞ファイルを保存しますか？"), MessageIcon::Question, MessageButtons::YesNo)

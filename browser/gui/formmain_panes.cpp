@@ -1,6 +1,7 @@
 // FormMain: the two file panes — folder view, scan, columns, sorting, titles, and the
 // mouse and keys on their rows.
 #include "browser/gui/formmain.h"
+#include "browser/gui/quickaccess/quickaccessmenu.h"
 #include "browser/gui/lyrics/lyricsourcechooser.h"
 #include "browser/gui/player/playerstrip.h"
 
@@ -77,15 +78,7 @@ void FormMain::connectPane(int i)
         SetActivePane(i);
         FocusPane();
     });
-    connect(ui.quick, &QToolButton::clicked, this, [this, i] {
-        SetActivePane(i);
-        if (QAction* same = mnQuick_->findChild<QAction*>(QStringLiteral("mnQuickSame")))
-            same->setText((i == 0 ? QStringLiteral("右") : QStringLiteral("左")) + QStringLiteral("と同じフォルダを選択"));
-        quickSep_->setVisible(!quickList_.isEmpty());
-        QToolButton* b = paneUi_[static_cast<size_t>(i)].quick;
-        mnQuick_->exec(b->mapToGlobal(QPoint(0, b->height())));
-        FocusPane();
-    });
+    connect(ui.quick, &QToolButton::clicked, this, [this, i] { quick_->Popup(i); });
     connect(ui.drives, &QComboBox::activated, this, [this, i](int) { DriveChanged(i); });
     connect(ui.tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this, i](const QModelIndex& current) { onTreeCurrentChanged(i, current); });

@@ -1,5 +1,6 @@
 // FormMain: start-up, settings, window placement and splitters, and exit.
 #include "browser/gui/formmain.h"
+#include "browser/gui/quickaccess/quickaccessmenu.h"
 #include "browser/gui/lyrics/lyricsourcechooser.h"
 #include "browser/gui/player/playerstrip.h"
 
@@ -120,21 +121,7 @@ void FormMain::LoadAllSettings()
         paneUi_[static_cast<size_t>(i)].modeButtons[static_cast<size_t>(mode)]->setChecked(true);
     }
 
-    for (QAction* a : std::as_const(quickList_)) {
-        mnQuick_->removeAction(a);
-        delete a;
-    }
-    quickList_.clear();
-    const int quickMax = LoadSetting(store, kInit, QStringLiteral("QuickListMax"), 0);
-    for (int n = 1; n <= quickMax; ++n) {
-        QAction* a = makeAction(QStringLiteral("mnQuickList%1").arg(n),
-                                LoadSetting(store, kInit, QStringLiteral("QuickList%1").arg(n), QString()), mnQuick_);
-        a->setVisible(true);
-        a->setEnabled(false);
-        mnQuick_->insertAction(quickSep_, a);
-        quickList_ << a;
-    }
-    quickSep_->setVisible(!quickList_.isEmpty());
+    quick_->load(store);
 
     mnOptionToolTip_->setChecked(LoadSetting(store, kInit, QStringLiteral("OpToolTip"), true));
     ApplyToolTips();
@@ -383,9 +370,7 @@ void FormMain::SaveWindowSettings()
     StoreSetting(store, kInit, QStringLiteral("SplitterYM"), splitYMax_);
     StoreSetting(store, kInit, QStringLiteral("WindowState"), maximized ? 2 : 0);
 
-    StoreSetting(store, kInit, QStringLiteral("QuickListMax"), static_cast<int>(quickList_.size()));
-    for (qsizetype n = 0; n < quickList_.size(); ++n)
-        StoreSetting(store, kInit, QStringLiteral("QuickList%1").arg(n + 1), quickList_.at(n)->text());
+    quick_->store(store);
 
     StoreSetting(store, kInit, QStringLiteral("OpLoad"), autoLoad() ? 1 : 0);
     StoreSetting(store, kInit, QStringLiteral("OpToolTip"), mnOptionToolTip_->isChecked());

@@ -86,7 +86,7 @@ void FormMain::FormKeyDown(QKeyEvent* event, bool* handled)
         return;
     case Qt::Key_F7:
         if (folderView)
-            ui.quick->showMenu();
+            ui.quick->click(); // the quick-access pop-up of the active pane
         return;
     default:
         break;
