@@ -18,6 +18,8 @@
 #include <QTableView>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace browser {
 
 ListsArea::ListsArea(Workbench& bench, FormMain& window, QObject* parent)
@@ -62,15 +64,13 @@ void ListsArea::registerCommands(CommandRegistry& commands)
     commands.add(QStringLiteral("SelectSearch"), [this] { popupExtraction(); }, hasRows);
     commands.add(QStringLiteral("Save"), [this] { saveList(); }, hasRows);
     commands.add(QStringLiteral("Open"), [this] { openList(); });
-    // A playlist holds songs: the entry needs a song-mode pane with a checked row.
-    commands.add(QStringLiteral("SavePlaylist"), [this] { savePlaylist(); }, [this] {
-        if (!activeHasRows() || activePane().isLyricsMode())
-            return false;
-        for (const FileRow& row : activePane().rows())
-            if (row.checked)
-                return true;
-        return false;
-    });
+    commands.add(QStringLiteral("SavePlaylist"), [this] { savePlaylist(); },
+                 [this] {
+                     // A song list with a checked row and a selected one (the dialog starts in its folder).
+                     const FilePane& p = activePane();
+                     return activeHasRows() && !p.isLyricsMode() && p.selectedRow() >= 0
+                            && std::any_of(p.rows().begin(), p.rows().end(), [](const FileRow& r) { return r.checked; });
+                 });
 }
 
 void ListsArea::attach()
