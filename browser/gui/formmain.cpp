@@ -5,6 +5,7 @@
 #include "browser/core/prompter.h"
 #include "browser/core/scan.h"
 #include "browser/gui/controlarray.h"
+#include "browser/gui/embed/embedmenu.h"
 #include "browser/gui/filelistmodel.h"
 #include "browser/gui/formoption.h"
 #include "browser/gui/icons.h"
@@ -148,6 +149,9 @@ FormMain::FormMain(FormMainServices services, QWidget* parent)
     });
     connect(comTextAllCopy_, &QToolButton::clicked, this, &FormMain::CopyAllLyrics);
     connectLowerAreas();
+    auto* embed = new EmbedMenu(*this, bench_, this);
+    embed->registerCommands(commands_);
+    embed->attachMenu(sources_->findChild<QMenu*>(QStringLiteral("mnImplant")));
     connect(qApp, &QApplication::focusChanged, this, &FormMain::onFocusChanged);
     qApp->installEventFilter(this);
 
