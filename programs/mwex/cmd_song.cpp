@@ -325,7 +325,7 @@ int RunTagsWrite(const QCommandLineParser& parser)
     QString why;
     if (!ReadSongTags(path, tags, &why)) {
         if (tags.kind == kNotASong)
-            return FileError(path, NotASongMessage(path), why);
+            return FileError(path, CheckKindForEmbed(path, kNotASong).text, why);
         if (tags.kind & Id3v2)
             return FileError(path, kId3v2);
         return FileError(path, kWriteFailed, why);
