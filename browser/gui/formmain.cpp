@@ -5,6 +5,7 @@
 #include "browser/core/prompter.h"
 #include "browser/core/scan.h"
 #include "browser/gui/controlarray.h"
+#include "browser/gui/embed/embedmenu.h"
 #include "browser/gui/filelistmodel.h"
 #include "browser/gui/fileops/fileoperations.h"
 #include "browser/gui/formoption.h"
@@ -163,6 +164,9 @@ FormMain::FormMain(FormMainServices services, QWidget* parent)
     registerPlayAlongCommands();
     lrc_ = new LrcArea(*this, bench_);
     lrc_->registerCommands(commands_);
+    auto* embed = new EmbedMenu(*this, bench_, this);
+    embed->registerCommands(commands_);
+    embed->attachMenu(sources_->findChild<QMenu*>(QStringLiteral("mnImplant")));
     connect(qApp, &QApplication::focusChanged, this, &FormMain::onFocusChanged);
     qApp->installEventFilter(this);
 
