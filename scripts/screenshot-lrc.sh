@@ -42,7 +42,7 @@ click() { xdotool mousemove --window "$win" "$1" "$2" click 1; sleep 0.6; }
 key F2                 # the left pane lists the lyrics files
 click 930 103          # the right pane becomes active ...
 key F2                 # ... and lists the songs
-click 80 157           # the first lyrics file, chime.lrc, is shown
+click 110 243          # chime.lrc (fifth row, after the .txt and .kra files) is shown
 sleep 1
 import -window root "$OUT"
 kill "$pid"

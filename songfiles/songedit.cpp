@@ -277,12 +277,13 @@ bool ConvertToRmp(const QString& path, Lyrics3Target target, QString* error)
     }
 
     const qint64 streamEnd = L.lyrics3.found() ? L.lyrics3.offset : L.id3v1.found() ? L.id3v1.offset : L.fileSize;
+    // The INFO list starts with the pad byte after odd-length data itself, so the
+    // RIFF size (file length - 8) counts it once, through `list`.
     const QByteArray list = WriteInfoList(values, 20 + streamEnd);
-    const qint64 pad = streamEnd % 2;
-    if (TooLargeForRmp(path, 12 + streamEnd + pad + list.size(), error))
+    if (TooLargeForRmp(path, 12 + streamEnd + list.size(), error))
         return false;
     RewritePlan plan;
-    plan.append("RIFF" + Le32(12 + streamEnd + pad + list.size()) + "RMP3" + "data" + Le32(streamEnd));
+    plan.append("RIFF" + Le32(12 + streamEnd + list.size()) + "RMP3" + "data" + Le32(streamEnd));
     plan.copy(0, streamEnd);
     plan.append(list);
     return ReplaceSongFile(song, plan, error);

@@ -3,7 +3,9 @@
 #include "browser/gui/formmain.h"
 
 #include "browser/core/prompter.h"
+#include "browser/gui/embed/embedmenu.h"
 #include "browser/gui/filelistmodel.h"
+#include "browser/gui/fileops/fileoperations.h"
 #include "browser/gui/formoption.h"
 #include "browser/gui/icons.h"
 #include "browser/gui/layout/windowlayout.h"
@@ -13,6 +15,7 @@
 #include "browser/gui/lyrics/lyricspane.h"
 #include "browser/gui/panes/panecommands.h"
 #include "browser/gui/player/playerstrip.h"
+#include "browser/gui/quickaccess/quickaccessmenu.h"
 #include "browser/gui/tagcommands/tagcommands.h"
 
 #include <QAction>
@@ -63,6 +66,9 @@ FormMain::FormMain(FormMainServices services, QWidget* parent)
     RegisterPaneCommands(commands_, bench_);
     lists_ = new ListsArea(bench_, *this, this);
     lists_->registerCommands(commands_);
+    fileOps_ = new FileOperations(*this, bench_, this);
+    fileOps_->registerCommands(commands_);
+    fileOps_->quickFolders = [this] { return quick_->folders(); };
     buildActions();
     buildPopupMenus();
     buildMenus();
@@ -76,6 +82,9 @@ FormMain::FormMain(FormMainServices services, QWidget* parent)
     registerPlayAlongCommands();
     lrc_ = new LrcArea(*this, bench_);
     lrc_->registerCommands(commands_);
+    auto* embed = new EmbedMenu(*this, bench_, this);
+    embed->registerCommands(commands_);
+    embed->attachMenu(sources_->findChild<QMenu*>(QStringLiteral("mnImplant")));
     qApp->installEventFilter(this);
 
     tagCommands_ = new TagCommands(*this, bench_);
@@ -150,7 +159,7 @@ void FormMain::connectPaneViews()
         connect(view, &FilePaneView::rowShowRequested, this, &FormMain::ShowRow);
         connect(view, &FilePaneView::editRequested, lyrics_, &LyricsPane::requestEdit);
         connect(view, &FilePaneView::rowMenuRequested, this, &FormMain::PopupRightClickMenu);
-        connect(view, &FilePaneView::quickMenuRequested, this, &FormMain::showQuickMenu);
+        connect(view, &FilePaneView::quickMenuRequested, quick_, &QuickAccessMenu::Popup);
     }
 }
 
@@ -182,16 +191,6 @@ void FormMain::onEditModeChanged(bool editing, bool keepLayout)
         layout_->enlargeLower();
     else
         layout_->restoreLower();
-}
-
-void FormMain::showQuickMenu(int i)
-{
-    if (QAction* same = mnQuick_->findChild<QAction*>(QStringLiteral("mnQuickSame")))
-        same->setText((i == 0 ? QStringLiteral("右") : QStringLiteral("左")) + QStringLiteral("と同じフォルダを選択"));
-    quickSep_->setVisible(!quickList_.isEmpty());
-    QToolButton* b = paneView(i).widgets().quick;
-    mnQuick_->exec(b->mapToGlobal(QPoint(0, b->height())));
-    FocusPane();
 }
 
 bool FormMain::eventFilter(QObject* watched, QEvent* event)
@@ -392,6 +391,7 @@ void FormMain::ResetColumns()
 void FormMain::ShowRow(int i, int row) { lyrics_->showRow(i, row); }
 void FormMain::ClearShown(int kind) { lyrics_->clearShown(kind); }
 bool FormMain::AskSaveLyrics() { return lyrics_->askSave(); }
+bool FormMain::lyricsModified() const { return !lyrics_->currentFile().isEmpty() && lyrics_->hasUnsavedEdits(); }
 void FormMain::SaveLyrics() { lyrics_->save(); }
 void FormMain::CopyAllLyrics() { lyrics_->copyAll(); }
 QString FormMain::lyricsText() const { return lyrics_->text(); }

@@ -66,11 +66,13 @@ class PaneScan;
 class Prompter;
 class SettingsStore;
 
+class FileOperations;
 class FormMain;
 class ListsArea;
 class LrcArea;
 class LyricSourceChooser;
 class LyricsPane;
+class QuickAccessMenu;
 class PlayerStrip;
 class TagCommands;
 class WindowLayout;
@@ -161,12 +163,19 @@ public:
     const CommandRegistry& commands() const { return commands_; }
     bool autoLoad() const;
     bool autoSelect() const;
+    /// The delete mode of the toolbar's "Delete": true for the trash ("Delete1").
+    bool deleteToTrash() const { return dustBox_; }
+    /// The file operations and the quick-access folders (areas of their own).
+    FileOperations& fileOperations() { return *fileOps_; }
+    QuickAccessMenu& quickAccess() { return *quick_; }
 
     // The lyrics pane.
     LyricsPane& lyricsPane() { return *lyrics_; }
     void ShowRow(int pane, int row);
     void ClearShown(int kind);
     bool AskSaveLyrics();
+    /// The shown lyrics have edits that are not saved.
+    bool lyricsModified() const;
     void SaveLyrics();
     void CopyAllLyrics();
     void RebuildLyricSources();
@@ -271,7 +280,6 @@ private:
     void registerPaneCommands();
     bool activePaneHasRows() const;
     void onEditModeChanged(bool editing, bool keepLayout);
-    void showQuickMenu(int pane);
     bool filterWhileBusy(QWidget* widget, QEvent* event);
     bool handledByArea(const QObject* watched) const;
 
@@ -302,7 +310,6 @@ private:
 
     // Start-up and exit (formmain_startup.cpp).
     void LoadAllSettings();
-    void loadQuickList(const SettingsStore& store);
     void FirstRun();
     void RestoreFolders();
     void CloseMainWindow();
@@ -350,9 +357,8 @@ private:
     QAction* mnOptionToolTip_ = nullptr;
     QMenu* mnDeleteDrop_ = nullptr;
     QMenu* mnSelectSearch_ = nullptr;
-    QMenu* mnQuick_ = nullptr;
-    QList<QAction*> quickList_; // entries 1 … n of the quick-access menu
-    QAction* quickSep_ = nullptr;
+    QuickAccessMenu* quick_ = nullptr;
+    FileOperations* fileOps_ = nullptr;
     QMenu* mnRightClick_ = nullptr;
     std::array<QAction*, 6> mnRightClickList_{};
     QMenu* mnDropFile_ = nullptr;

@@ -1,5 +1,6 @@
 // FormMain: the start-up steps, the settings read at start and written at exit, and exit.
 #include "browser/gui/formmain.h"
+#include "browser/gui/quickaccess/quickaccessmenu.h"
 #include "browser/gui/layout/windowlayout.h"
 #include "browser/gui/lyrics/lyricspane.h"
 #include "browser/gui/player/playerstrip.h"
@@ -117,7 +118,7 @@ void FormMain::LoadAllSettings()
         pane(i).mode = mode == 0 ? PaneMode::Lyrics : PaneMode::Song;
         paneView(i).widgets().modeButtons[static_cast<size_t>(mode)]->setChecked(true);
     }
-    loadQuickList(store);
+    quick_->load(store);
 
     mnOptionToolTip_->setChecked(LoadSetting(store, kInit, QStringLiteral("OpToolTip"), true));
     ApplyToolTips();
@@ -138,25 +139,6 @@ void FormMain::LoadAllSettings()
     setAutoLoad(LoadSetting(store, kInit, QStringLiteral("OpLoad"), 1) == 1);
     setDeleteImage(LoadSetting(store, kInit, QStringLiteral("DustBox"), true));
     okuriMaxmSec_ = LoadSetting(store, QStringLiteral("Okuri"), QStringLiteral("MaxmSec"), 500);
-}
-
-void FormMain::loadQuickList(const SettingsStore& store)
-{
-    for (QAction* a : std::as_const(quickList_)) {
-        mnQuick_->removeAction(a);
-        delete a;
-    }
-    quickList_.clear();
-    const int quickMax = LoadSetting(store, kInit, QStringLiteral("QuickListMax"), 0);
-    for (int n = 1; n <= quickMax; ++n) {
-        QAction* a = makeAction(QStringLiteral("mnQuickList%1").arg(n),
-                                LoadSetting(store, kInit, QStringLiteral("QuickList%1").arg(n), QString()), mnQuick_);
-        a->setVisible(true);
-        a->setEnabled(false);
-        mnQuick_->insertAction(quickSep_, a);
-        quickList_ << a;
-    }
-    quickSep_->setVisible(!quickList_.isEmpty());
 }
 
 void FormMain::FirstRun()
@@ -217,9 +199,7 @@ void FormMain::SaveWindowSettings()
     StoreSetting(store, kInit, QStringLiteral("Mode1"), pane(1).isLyricsMode() ? 0 : 1);
     layout_->store(store);
 
-    StoreSetting(store, kInit, QStringLiteral("QuickListMax"), static_cast<int>(quickList_.size()));
-    for (qsizetype n = 0; n < quickList_.size(); ++n)
-        StoreSetting(store, kInit, QStringLiteral("QuickList%1").arg(n + 1), quickList_.at(n)->text());
+    quick_->store(store);
 
     StoreSetting(store, kInit, QStringLiteral("OpLoad"), autoLoad() ? 1 : 0);
     StoreSetting(store, kInit, QStringLiteral("OpToolTip"), mnOptionToolTip_->isChecked());

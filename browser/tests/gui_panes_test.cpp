@@ -300,7 +300,7 @@ TEST_F(PaneTest, TheFileMenuOffersReSearchOnlyForAListedPane)
     ListFiles(0);
     Q_EMIT file->aboutToShow();
     EXPECT_TRUE(Find<QAction>("mnFileReSearch")->isEnabled());
-    EXPECT_FALSE(Find<QAction>("mnFileFileList0")->isEnabled()); // copying is not offered yet
+    EXPECT_TRUE(Find<QAction>("mnFileFileList0")->isEnabled()); // a listed pane with rows can be copied from
 }
 
 TEST_F(PaneTest, FunctionKeysSwitchViewsAndModesInTheFolderView)

@@ -191,10 +191,9 @@ std::optional<QString> GuardRewrite(const QCommandLineParser& parser, const QStr
     return std::nullopt;
 }
 
-int RunTextFilter(const QCommandLineParser& parser, const TextOperation& op)
+std::optional<int> FilterInputs(const QCommandLineParser& parser, bool inPlace, QStringList& inputs)
 {
-    const bool inPlace = parser.isSet(QStringLiteral("in-place"));
-    QStringList inputs = parser.positionalArguments();
+    inputs = parser.positionalArguments();
     if (inputs.isEmpty())
         inputs << QString();
     if (inPlace && inputs.contains(QString()))
@@ -203,6 +202,15 @@ int RunTextFilter(const QCommandLineParser& parser, const TextOperation& op)
         return Error(QStringLiteral("--in-place cannot write to standard input"));
     if (!inPlace && inputs.size() > 1)
         return Error(QStringLiteral("several files need --in-place"));
+    return std::nullopt;
+}
+
+int RunTextFilter(const QCommandLineParser& parser, const TextOperation& op)
+{
+    const bool inPlace = parser.isSet(QStringLiteral("in-place"));
+    QStringList inputs;
+    if (const std::optional<int> refused = FilterInputs(parser, inPlace, inputs))
+        return *refused;
 
     struct Result {
         TextInput input;

@@ -101,6 +101,10 @@ std::optional<QString> GuardRewrite(const QCommandLineParser& parser, const QStr
 /// written, so bad input leaves every file as it was. A Failed result outputs the text
 /// unchanged and makes the exit status 1.
 int RunTextFilter(const QCommandLineParser& parser, const TextOperation& op);
+/// The inputs of a filter command (standard input when none is given), or the exit
+/// status of the message that refuses them (--in-place without files, several files
+/// to standard output).
+std::optional<int> FilterInputs(const QCommandLineParser& parser, bool inPlace, QStringList& inputs);
 
 /// Adds --user-time winamp|standard (the user's own time base, default winamp).
 void AddUserTimeOption(QCommandLineParser& parser);

@@ -64,15 +64,9 @@ bool ParseEncoding(const QCommandLineParser& parser, std::optional<lyrics::LrcEn
 int RunLrcFilter(const QCommandLineParser& parser, std::optional<lyrics::LrcEncoding> encoding, const Converter& convert)
 {
     const bool inPlace = parser.isSet(QStringLiteral("in-place"));
-    QStringList inputs = parser.positionalArguments();
-    if (inputs.isEmpty())
-        inputs << QString();
-    if (inPlace && inputs.contains(QString()))
-        return Error(QStringLiteral("--in-place needs file arguments"));
-    if (inPlace && inputs.contains(QStringLiteral("-")))
-        return Error(QStringLiteral("--in-place cannot write to standard input"));
-    if (!inPlace && inputs.size() > 1)
-        return Error(QStringLiteral("several files need --in-place"));
+    QStringList inputs;
+    if (const std::optional<int> refused = FilterInputs(parser, inPlace, inputs))
+        return *refused;
 
     struct Result {
         QString path;

@@ -5,6 +5,7 @@
 #include "common/codepage.h"
 #include "common/textfile.h"
 #include "playback/vbmp3_files.h"
+#include "songfiles/embed.h"
 #include "songfiles/genres.h"
 #include "songfiles/pathprobe.h"
 #include "lyrics/atblock.h"
@@ -36,9 +37,6 @@ const QString kCannotRead = QStringLiteral("読み出せませんでした。");
 const QString kAccessFailed = QStringLiteral("アクセスに失敗しました。");
 const QString kRewriteFailed = QStringLiteral("書き換えに失敗しました。");
 const QString kWriteFailed = QStringLiteral("書き込めませんでした。");
-
-/// The largest lyrics file that is embedded, in bytes.
-constexpr qint64 kMaxLyricsFileSize = 60000;
 
 int FileError(const QString& path, const QString& message, const QString& detail = {}, int status = kExitBadInput)
 {
@@ -208,38 +206,6 @@ int RunLyricsGet(const QCommandLineParser& parser)
     return kExitOk;
 }
 
-/// The message for a file that is not an MP3 or RMP: a WAVE file without an MPEG
-/// stream (PCM) is still a WAVE file.
-QString NotASongMessage(const QString& path)
-{
-    SongFile song;
-    if (song.open(path) && song.layout().riffForm == "WAVE")
-        return kWave;
-    return kNotMp3;
-}
-
-/// The kind checks of embedding, in order; a MacBinary header is removed whatever the
-/// other checks found. Returns the message of the last failing check, or empty.
-QString KindCheck(playback::Vbmp3Files& engine, const QString& path, SongKind kind, QString* detail)
-{
-    if (kind == kNotASong)
-        return NotASongMessage(path);
-    QString message;
-    if (kind & Wave)
-        message = kWave;
-    if (kind & Id3v2)
-        message = kId3v2;
-    if (kind & Embedded)
-        message = kEmbedded;
-    if (kind & MacBinary) {
-        if (!engine.vbmp3_cutMacBinary(path)) {
-            message = kMacBinaryFailed;
-            *detail = engine.lastError();
-        }
-    }
-    return message;
-}
-
 /// The first character of `text` that the code page cannot hold, described; empty when
 /// there is none.
 QString FirstUnencodable(const QString& text)
@@ -264,46 +230,20 @@ int RunLyricsSet(const QCommandLineParser& parser)
     const QString lyricsPath = args.at(1);
     if (!FileExists(path))
         return FileError(path, kSongMissing);
-    playback::Vbmp3Files engine;
-    engine.vbmp3_setLyrics3InsField(parser.isSet(QStringLiteral("iid3")) ? 1 : 0);
-
-    const QFileInfo lyricsInfo(lyricsPath);
-    if (lyricsInfo.isFile() && lyricsInfo.size() > kMaxLyricsFileSize)
-        return FileError(lyricsPath, kTooLarge, QStringLiteral("%1 bytes, at most %2").arg(lyricsInfo.size()).arg(kMaxLyricsFileSize));
-    QByteArray bytes;
-    QString why;
-    if (!lyricsInfo.isFile() || !common::ReadRegularFile(lyricsPath, kMaxLyricsFileSize, bytes, &why))
-        return FileError(lyricsPath, kCannotReadLyrics, why);
-    if (!common::IsTextContent(bytes, &why))
-        return FileError(lyricsPath, kCannotReadLyrics, why);
-    // A CP932 lyrics file goes into the song byte for byte (its NEC and IBM duplicate
-    // codes included); other encodings are converted to CP932.
-    const common::DecodedText decoded = common::DecodeText(bytes);
-    const QString text =
-        decoded.format.encoding == common::TextEncoding::Cp932 ? common::DecodeCp932Exact(bytes) : decoded.text;
-    if (text.isEmpty())
-        return FileError(lyricsPath, kEmptyLyrics);
-    if (const QString bad = FirstUnencodable(text); !bad.isEmpty())
-        return FileError(lyricsPath, QStringLiteral("歌詞に Shift_JIS (CP932) で表せない文字があります: %1").arg(bad));
-    if (!FileWritable(path))
-        return FileError(path, kCannotWriteSong);
     // The song stays locked from the reading of its block to the writing of the new one.
     RewriteGuard guard;
     if (const std::optional<QString> refused = GuardRewrite(parser, path, guard))
         return FileError(path, kCannotWriteSong, *refused);
-
-    const SongKind kind = engine.vbmp3_getFileType(path);
-    QString detail;
-    if (const QString message = KindCheck(engine, path, kind, &detail); !message.isEmpty())
-        return FileError(path, message, detail);
-
-    // A block already there keeps its other fields; only the lyrics change.
-    Lyrics3Record record;
-    if (HasFlag(kind, Lyrics3) && !engine.vbmp3_getFileLyrics3InfoVB(path, record))
-        record = Lyrics3Record();
-    record[LYR] = text;
-    if (!engine.vbmp3_setFileLyrics3InfoVB(path, record))
-        return FileError(path, kEmbedFailed, engine.lastError());
+    // The workbench's embed: the same checks in the same order, the same messages.
+    EmbedRequest request{path, lyricsPath};
+    request.target = parser.isSet(QStringLiteral("iid3")) ? Lyrics3Target::Iid3 : Lyrics3Target::Ilyc;
+    const EmbedResult result = EmbedLyricsFile(request);
+    if (!result.ok()) {
+        const bool aboutLyrics = result.failure.text == kTooLarge || result.failure.text == kCannotReadLyrics ||
+                                 result.failure.text == kEmptyLyrics ||
+                                 result.failure.text.startsWith(QStringLiteral("歌詞に"));
+        return FileError(aboutLyrics ? lyricsPath : path, result.failure.text, result.failure.detail);
+    }
     return kExitOk;
 }
 
@@ -385,7 +325,7 @@ int RunTagsWrite(const QCommandLineParser& parser)
     QString why;
     if (!ReadSongTags(path, tags, &why)) {
         if (tags.kind == kNotASong)
-            return FileError(path, NotASongMessage(path), why);
+            return FileError(path, CheckKindForEmbed(path, kNotASong).text, why);
         if (tags.kind & Id3v2)
             return FileError(path, kId3v2);
         return FileError(path, kWriteFailed, why);

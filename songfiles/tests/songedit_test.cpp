@@ -614,3 +614,23 @@ TEST_F(SongEditTest, RewriteKeepsThePermissionsOfTheSong)
     EXPECT_EQ(QFile::permissions(path), before);
     EXPECT_FALSE(QFile::permissions(path) & QFileDevice::ReadOther);
 }
+
+namespace {
+
+TEST(SongEditRiffSize, ToRmpOfOddLengthDataCountsThePadByteOnce)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("odd.mp3"));
+    const QByteArray stream = synth::PlainMp3(3); // three frames of 417 bytes: odd length
+    ASSERT_EQ(stream.size() % 2, 1);
+    WriteBytes(path, stream + kTag);
+    ASSERT_TRUE(ConvertToRmp(path, Lyrics3Target::Ilyc));
+    const QByteArray rmp = ReadBytes(path);
+    EXPECT_EQ(qFromLittleEndian<quint32>(rmp.constData() + 4), static_cast<quint32>(rmp.size() - 8));
+    EXPECT_EQ(rmp.at(20 + stream.size()), '\0'); // the pad byte
+    EXPECT_EQ(rmp.mid(21 + stream.size(), 4), "LIST");
+    ASSERT_TRUE(ConvertToMp3(path));
+    EXPECT_EQ(ReadBytes(path), stream + kTag);
+}
+
+} // namespace

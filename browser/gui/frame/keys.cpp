@@ -72,7 +72,7 @@ void FormMain::folderViewKey(int key)
     else if (key == Qt::Key_F6)
         ui.subFolder->click();
     else if (key == Qt::Key_F7)
-        ui.quick->showMenu();
+        ui.quick->click(); // the quick-access pop-up of the active pane
 }
 
 } // namespace browser

@@ -8,6 +8,7 @@
 #include "browser/gui/lyrics/lyricsourcechooser.h"
 #include "browser/gui/lyrics/lyricspane.h"
 #include "browser/gui/player/playerstrip.h"
+#include "browser/gui/quickaccess/quickaccessmenu.h"
 
 #include <QAction>
 #include <QApplication>
@@ -115,22 +116,8 @@ void FormMain::buildPopupMenus()
     for (QAction* a : mnSelectSearch_->actions())
         a->setEnabled(false);
 
-    // Quick-access folders: entry 0 is a fixed placeholder, never a folder.
-    mnQuick_ = new QMenu(QStringLiteral("QuickPopup"), this);
-    mnQuick_->setObjectName(QStringLiteral("z_mnQuick"));
-    QAction* placeholder = makeAction(QStringLiteral("mnQuickList0"), QStringLiteral("(QuickList)"), mnQuick_);
-    placeholder->setVisible(false);
-    mnQuick_->addAction(placeholder);
-    quickSep_ = mnQuick_->addSeparator();
-    quickSep_->setObjectName(QStringLiteral("z_mnQuickSep"));
-    quickSep_->setVisible(false);
-    mnQuick_->addAction(makeAction(QStringLiteral("mnQuickAdd"), U("このフォルダを追加"), mnQuick_));
-    mnQuick_->addAction(makeAction(QStringLiteral("mnQuickEdit"), U("クイックアクセスの編集"), mnQuick_));
-    mnQuick_->addSeparator()->setObjectName(QStringLiteral("z_mnQuickSep2"));
-    mnQuick_->addAction(makeAction(QStringLiteral("mnQuickSame"), U("右と同じフォルダを選択"), mnQuick_));
-    for (QAction* a : mnQuick_->actions())
-        if (!a->isSeparator())
-            a->setEnabled(false);
+    // Quick-access folders (their own area).
+    quick_ = new QuickAccessMenu(*this);
 
     // Right click on a row.
     mnRightClick_ = new QMenu(this);

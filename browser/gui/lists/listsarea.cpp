@@ -18,6 +18,8 @@
 #include <QTableView>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace browser {
 
 ListsArea::ListsArea(Workbench& bench, FormMain& window, QObject* parent)
@@ -63,7 +65,12 @@ void ListsArea::registerCommands(CommandRegistry& commands)
     commands.add(QStringLiteral("Save"), [this] { saveList(); }, hasRows);
     commands.add(QStringLiteral("Open"), [this] { openList(); });
     commands.add(QStringLiteral("SavePlaylist"), [this] { savePlaylist(); },
-                 [this] { return activeHasRows() && activePane().selectedRow() >= 0; });
+                 [this] {
+                     // A song list with a checked row and a selected one (the dialog starts in its folder).
+                     const FilePane& p = activePane();
+                     return activeHasRows() && !p.isLyricsMode() && p.selectedRow() >= 0
+                            && std::any_of(p.rows().begin(), p.rows().end(), [](const FileRow& r) { return r.checked; });
+                 });
 }
 
 void ListsArea::attach()
