@@ -69,6 +69,7 @@ FormMain::FormMain(FormMainServices services, QWidget* parent)
     fileOps_ = new FileOperations(*this, bench_, this);
     fileOps_->registerCommands(commands_);
     fileOps_->quickFolders = [this] { return quick_->folders(); };
+    fileOps_->stopPlaybackOf = [this](const QStringList& paths) { player_->releaseSongAmong(paths); };
     buildActions();
     buildPopupMenus();
     buildMenus();

@@ -55,8 +55,7 @@ public:
     /// The quick-access folders offered by the destination dialog.
     std::function<QStringList()> quickFolders;
     /// Called with the files about to be moved, renamed or deleted, before anything
-    /// changes: stops the player when it plays one of them. The player strip has no such
-    /// call yet, so FormMain leaves this unset.
+    /// changes: stops the player when it plays one of them.
     std::function<void(const QStringList& paths)> stopPlaybackOf;
     /// Delay before the progress window appears (ms).
     int progressDelayMs = 300;

@@ -15,8 +15,11 @@ class QComboBox;
 class QFileSystemModel;
 class QLabel;
 class QMenu;
+class QPushButton;
 class QStatusBar;
+class QToolButton;
 class QTreeView;
+class QVBoxLayout;
 
 namespace browser {
 
@@ -55,6 +58,9 @@ protected:
     void done(int result) override;
 
 private:
+    QToolButton* buildTop(QVBoxLayout* layout);
+    void buildButtons(QVBoxLayout* layout, bool move, QPushButton** ok, QPushButton** cancel);
+    void buildQuickMenu(const SelectFolderRequest& request, QToolButton* quick);
     void showPath();
 
     SettingsStore& settings_;

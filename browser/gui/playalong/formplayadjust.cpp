@@ -97,6 +97,19 @@ void FormPlayAdjust::build()
     top->addWidget(wave_);
 
     // Transport, speed, time type, reaction lag, preview.
+    auto* controls = buildTransport();
+    buildTimeType(controls);
+    buildTimeRag(controls);
+    top->addLayout(controls);
+
+    lines_ = new LyricLinesView(this);
+    top->addWidget(lines_, 1);
+    buildBottom(top);
+    buildTimers();
+}
+
+QHBoxLayout* FormPlayAdjust::buildTransport()
+{
     auto* controls = new QHBoxLayout;
     controls->setSpacing(4);
     const char* playCaptions[4] = {"◀◀ 3秒", "▶ 再生", "■ 停止", "3秒 ▶▶"};
@@ -122,6 +135,11 @@ void FormPlayAdjust::build()
     connect(cboSpeed_, &QComboBox::currentIndexChanged, this,
             [this](int index) { engine_.SetTempo(cboSpeed_->itemData(index).toInt() / 100.0); });
     controls->addWidget(cboSpeed_);
+    return controls;
+}
+
+void FormPlayAdjust::buildTimeType(QHBoxLayout* controls)
+{
     controls->addSpacing(8);
     auto* timeTypes = new QButtonGroup(this);
     const char* typeCaptions[2] = {"WinAmp", "標準"};
@@ -136,6 +154,10 @@ void FormPlayAdjust::build()
         if (on)
             timeTypeChosen(id);
     });
+}
+
+void FormPlayAdjust::buildTimeRag(QHBoxLayout* controls)
+{
     controls->addSpacing(8);
     auto* ragLabel = new QLabel(U("タイムラグ："), this);
     ragLabel->setObjectName(QStringLiteral("lblTimeRag"));
@@ -153,11 +175,10 @@ void FormPlayAdjust::build()
     chkPreview_->setObjectName(QStringLiteral("ChkPreview"));
     connect(chkPreview_, &QCheckBox::toggled, this, &FormPlayAdjust::setPreview);
     controls->addWidget(chkPreview_);
-    top->addLayout(controls);
+}
 
-    lines_ = new LyricLinesView(this);
-    top->addWidget(lines_, 1);
-
+void FormPlayAdjust::buildBottom(QVBoxLayout* top)
+{
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     comOK_ = new QPushButton(U("適用"), this);
@@ -183,7 +204,10 @@ void FormPlayAdjust::build()
         sbPanels_[size_t(k)] = panel;
     }
     top->addWidget(sb_);
+}
 
+void FormPlayAdjust::buildTimers()
+{
     timer2_ = new QTimer(this);
     timer2_->setObjectName(QStringLiteral("Timer2"));
     // The preview follows the engine as often as the main window's lyrics do.

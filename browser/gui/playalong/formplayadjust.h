@@ -19,6 +19,7 @@
 class QAbstractButton;
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -27,6 +28,7 @@ class QScrollBar;
 class QStatusBar;
 class QTemporaryFile;
 class QTimer;
+class QVBoxLayout;
 class QWidget;
 
 namespace playback {
@@ -90,6 +92,11 @@ private:
     };
 
     void build();
+    QHBoxLayout* buildTransport();
+    void buildTimeType(QHBoxLayout* controls);
+    void buildTimeRag(QHBoxLayout* controls);
+    void buildBottom(QVBoxLayout* top);
+    void buildTimers();
     QWidget* buildReference(int r, const QString& title);
     void loadState();
     void showLine(int r);

@@ -223,6 +223,12 @@ void PlayerStrip::paint()
     painting_ = false;
 }
 
+void PlayerStrip::releaseSongAmong(const QStringList& paths)
+{
+    if (model_ && !model_->Song().isEmpty() && paths.contains(model_->Song()))
+        clearSong();
+}
+
 void PlayerStrip::clearSong()
 {
     if (model_) {

@@ -46,6 +46,9 @@ public:
     void setPlayable(bool playable);
     /// No song is shown any more: the engine stops and closes it, the strip empties.
     void clearSong();
+    /// Files are about to be moved, renamed or deleted: when the strip's song is one of
+    /// them, the engine stops and closes it first.
+    void releaseSongAmong(const QStringList& paths);
     /// Someone else has used the engine (the play-along dialog): the strip stops, and
     /// the next Play opens the song again.
     void releaseEngine();
