@@ -135,36 +135,8 @@ void FileOperations::transfer(fileops::OperationKind kind)
 
     fileops::OperationResult result;
     bool ran = false;
-    const bool toTrash = window_.deleteToTrash();
     if (!sources.isEmpty()) {
-        std::optional<fileops::TransferPlan> plan;
-        if (kind == fileops::OperationKind::Delete) {
-            if (bench_.prompter->message(fileops::DeleteQuestion(int(sources.size()), toTrash), MessageIcon::Question,
-                                         MessageButtons::OkCancel)
-                == Answer::Ok)
-                plan = op_.PlanDelete(sources);
-        } else {
-            SelectFolderRequest request;
-            request.move = kind == fileops::OperationKind::Move;
-            request.startFolder = pane.folder;
-            request.quickFolders = quickFolders ? quickFolders() : QStringList();
-            request.otherPaneFolder = bench_.pane(1 - paneIndex).folder;
-            const std::optional<QString> folder = chooseDestination
-                ? chooseDestination(request)
-                : FormSelectFolder::Choose(request, *bench_.settings, *bench_.prompter, &window_);
-            if (folder) {
-                const bool lyrics = pane.isLyricsMode();
-                op_.setOverwriteDecider([this, lyrics](fileops::OverwriteQuestion& question) {
-                    if (lyrics) {
-                        question.sourceTagKind = tagKindText(question.sourcePath);
-                        question.destinationTagKind = tagKindText(question.destinationPath);
-                    }
-                    return askOverwrite ? askOverwrite(question) : FormAskCopy::Ask(question, &window_);
-                });
-                plan = kind == fileops::OperationKind::Move ? op_.PlanMove(sources, *folder) : op_.PlanCopy(sources, *folder);
-                op_.setOverwriteDecider({});
-            }
-        }
+        const std::optional<fileops::TransferPlan> plan = planTransfer(kind, paneIndex, sources);
         if (plan) {
             if (kind != fileops::OperationKind::Copy) {
                 QStringList changing;
@@ -172,7 +144,7 @@ void FileOperations::transfer(fileops::OperationKind kind)
                     changing << item.source;
                 releaseFiles(changing);
             }
-            op_.setAllowUndo(toTrash);
+            op_.setAllowUndo(window_.deleteToTrash());
             op_.setRespondDialog(true);
             op_.setTarget(&window_);
             result = OperationProgress::Run(op_, *plan, &window_, progressDelayMs);
@@ -180,18 +152,8 @@ void FileOperations::transfer(fileops::OperationKind kind)
         }
     }
 
-    // Rows whose files are gone leave the list; the shown file goes with its row.
-    if (ran && kind != fileops::OperationKind::Copy) {
-        std::sort(rows.begin(), rows.end(), std::greater<int>());
-        for (int r : rows) {
-            const QString path = pane.row(r).fullPath();
-            if (Present(path))
-                continue;
-            if (window_.currentFile() == path)
-                window_.ClearShown(window_.currentKind());
-            pane.removeRow(r);
-        }
-    }
+    if (ran && kind != fileops::OperationKind::Copy)
+        removeGoneRows(pane, rows);
     const int remaining = currentPath.isEmpty() ? -1 : RowOfPath(pane, currentPath);
     if (remaining >= 0 && pane.row(remaining).checked != currentWasChecked)
         pane.updateRow(remaining, [currentWasChecked](FileRow& r) { r.checked = currentWasChecked; });
@@ -200,6 +162,57 @@ void FileOperations::transfer(fileops::OperationKind kind)
     window_.UpdatePaneTitle(paneIndex);
     if (ran)
         reportFailures(result);
+}
+
+std::optional<fileops::TransferPlan> FileOperations::planTransfer(fileops::OperationKind kind, int paneIndex,
+                                                                 const QStringList& sources)
+{
+    // Delete asks its question; copy and move ask for the destination, then plan with the
+    // overwrite question at hand.
+    const FilePane& pane = bench_.pane(paneIndex);
+    std::optional<fileops::TransferPlan> plan;
+    if (kind == fileops::OperationKind::Delete) {
+        if (bench_.prompter->message(fileops::DeleteQuestion(int(sources.size()), window_.deleteToTrash()), MessageIcon::Question,
+                                     MessageButtons::OkCancel)
+            == Answer::Ok)
+            plan = op_.PlanDelete(sources);
+    } else {
+        SelectFolderRequest request;
+        request.move = kind == fileops::OperationKind::Move;
+        request.startFolder = pane.folder;
+        request.quickFolders = quickFolders ? quickFolders() : QStringList();
+        request.otherPaneFolder = bench_.pane(1 - paneIndex).folder;
+        const std::optional<QString> folder = chooseDestination
+            ? chooseDestination(request)
+            : FormSelectFolder::Choose(request, *bench_.settings, *bench_.prompter, &window_);
+        if (folder) {
+            const bool lyrics = pane.isLyricsMode();
+            op_.setOverwriteDecider([this, lyrics](fileops::OverwriteQuestion& question) {
+                if (lyrics) {
+                    question.sourceTagKind = tagKindText(question.sourcePath);
+                    question.destinationTagKind = tagKindText(question.destinationPath);
+                }
+                return askOverwrite ? askOverwrite(question) : FormAskCopy::Ask(question, &window_);
+            });
+            plan = kind == fileops::OperationKind::Move ? op_.PlanMove(sources, *folder) : op_.PlanCopy(sources, *folder);
+            op_.setOverwriteDecider({});
+        }
+    }
+    return plan;
+}
+
+void FileOperations::removeGoneRows(FilePane& pane, std::vector<int> rows)
+{
+    // Rows whose files are gone leave the list; the shown file goes with its row.
+    std::sort(rows.begin(), rows.end(), std::greater<int>());
+    for (int r : rows) {
+        const QString path = pane.row(r).fullPath();
+        if (Present(path))
+            continue;
+        if (window_.currentFile() == path)
+            window_.ClearShown(window_.currentKind());
+        pane.removeRow(r);
+    }
 }
 
 bool FileOperations::RenameRow(const QString& newName, int row, int paneIndex)

@@ -15,10 +15,12 @@
 #include <QObject>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace browser {
 
 class CommandRegistry;
+class FilePane;
 class FormMain;
 struct Workbench;
 
@@ -62,6 +64,8 @@ public:
 
 private:
     void transfer(fileops::OperationKind kind);
+    std::optional<fileops::TransferPlan> planTransfer(fileops::OperationKind kind, int paneIndex, const QStringList& sources);
+    void removeGoneRows(FilePane& pane, std::vector<int> rows);
     bool listHasRows(int pane) const;
     /// Before `paths` change: unsaved edits of the shown lyrics are offered for saving,
     /// and the player lets go of them.
