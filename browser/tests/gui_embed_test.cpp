@@ -12,6 +12,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMenu>
+#include <unistd.h>
 
 using namespace browser;
 using browser::fakes::WindowTest;
@@ -219,4 +220,27 @@ TEST_F(EmbedWindowTest, DropEmbedRemovesTheRowOfExactlyTheDroppedPath)
     // The drop's own checks end the command with their message.
     embed->DropEmbed(1, Row(1, "a.mp3"), folder + QStringLiteral("/lyr/a.text"));
     EXPECT_EQ(prompter.messages().last(), U("歌詞ファイル以外は埋め込めません。"));
+}
+
+TEST_F(EmbedWindowTest, ASongWithSeveralNamesIsRewrittenOnlyAfterTheQuestion)
+{
+    const QByteArray withLyrics = synth::PlainMp3(10) + synth::Lyrics3({{"IND", "11"}, {"LYR", "[00:01:00]la"}}) + kTag;
+    Touch("lyr/x.txt", "y");
+    const QString song = Touch("songs/s.mp3", withLyrics);
+    const QString other = folder + QStringLiteral("/other-name.mp3");
+    ASSERT_EQ(::link(QFile::encodeName(song).constData(), QFile::encodeName(other).constData()), 0);
+    OpenPanes();
+    Choose("x.txt", "s.mp3");
+
+    prompter.answer(Answer::No);
+    Trigger(3);
+    ASSERT_EQ(prompter.messages().size(), 1);
+    EXPECT_TRUE(prompter.messages().first().contains(U("ハードリンク"))) << prompter.messages().first().toStdString();
+    EXPECT_EQ(ReadBytes(song), withLyrics);
+
+    prompter.clear();
+    prompter.answer(Answer::Yes);
+    Trigger(3);
+    EXPECT_EQ(ReadBytes(song), synth::PlainMp3(10) + kTag); // this name has its own file now
+    EXPECT_EQ(ReadBytes(other), withLyrics);                // the other name keeps the old content
 }

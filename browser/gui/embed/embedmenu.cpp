@@ -5,6 +5,7 @@
 #include "browser/core/filerow.h"
 #include "browser/core/options.h"
 #include "browser/core/prompter.h"
+#include "browser/core/rewriteconsent.h"
 #include "browser/fileops/trash.h"
 #include "browser/gui/formmain.h"
 #include "songfiles/embed.h"
@@ -192,6 +193,9 @@ void EmbedMenu::DropEmbed(int pane, int row, const QString& dropped)
 
 void EmbedMenu::embedInto(const Song& song, const QString& lyrics, const QString& dropped)
 {
+    RewriteConsent consent;
+    if (!consent.ask(*bench_.prompter, song.path))
+        return;
     songfiles::EmbedRequest request{song.path, lyrics};
     request.target = bench_.options->ilyc ? songfiles::Lyrics3Target::Ilyc : songfiles::Lyrics3Target::Iid3;
     request.renameMp3 = bench_.options->renameMp3;
@@ -311,6 +315,9 @@ void EmbedMenu::SaveLyrics()
     const std::optional<QString> target = bench_.prompter->saveFile(request);
     if (!target || target->isEmpty())
         return;
+    RewriteConsent consent;
+    if (!consent.ask(*bench_.prompter, *target))
+        return;
     if (const EmbedMessage m = songfiles::SaveEmbeddedLyrics(s.path, *target); !m.isEmpty())
         bench_.prompter->message(m.text, MessageIcon::Warning);
 }
@@ -319,6 +326,9 @@ void EmbedMenu::DeleteLyrics()
 {
     const Song s = shownSong();
     if (s.pane < 0)
+        return;
+    RewriteConsent consent;
+    if (!consent.ask(*bench_.prompter, s.path))
         return;
     {
         Busy busy(window_);
