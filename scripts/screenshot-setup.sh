@@ -8,16 +8,10 @@
 # error details again (the *-long.png files).
 #   scripts/screenshot-setup.sh [OUTPUT_FOLDER]   (default: build/screenshots)
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${MWEX_BUILD_DIR:-$root/build}
+source "$(dirname "$0")/screenshot-common.sh"
+shot_build installer_gui_tests
 out=${1:-$build/screenshots}
-if [ ! -f "$build/build.ninja" ]; then
-  "$root/scripts/build.sh"
-fi
-cmake --build "$build" --target installer_gui_tests
 mkdir -p "$out"
 rm -f "$out"/setup-*.png
-MWEX_SCREENSHOT_DIR=$(cd "$out" && pwd) QT_QPA_PLATFORM=xcb \
-  xvfb-run -a -s "-screen 0 1280x1024x24" \
-  "$build/installer/tests/installer_gui_tests" --gtest_filter='Forms.NoTextIsCutOff*:Forms.FatalStart*' >/dev/null
+shot_tests "$out" "$build/installer/tests/installer_gui_tests" --gtest_filter='Forms.NoTextIsCutOff*:Forms.FatalStart*'
 ls -1 "$out"/setup-*.png
