@@ -7,6 +7,7 @@
 #include "browser/gui/filelistmodel.h"
 #include "browser/gui/fileops/fileoperations.h"
 #include "browser/gui/formoption.h"
+#include "browser/gui/help/helppages.h"
 #include "browser/gui/icons.h"
 #include "browser/gui/layout/windowlayout.h"
 #include "browser/gui/lists/listsarea.h"
@@ -272,12 +273,20 @@ int FormMain::pressInterval() const
 
 void FormMain::ShowHelp()
 {
-    const QString help = WithTrailingSeparator(services_.programFolder) + QStringLiteral("mwex.chm");
-    if (!services_.programFolder.isEmpty() && QFileInfo(help).isFile()) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+    // A help file beside the program is kept in use; otherwise the bundled pages open in
+    // the desktop's browser.
+    const auto open = [this](const QString& path) {
+        const QUrl url = QUrl::fromLocalFile(path);
+        return services_.openUrl ? services_.openUrl(url) : QDesktopServices::openUrl(url);
+    };
+    const QString chm = WithTrailingSeparator(services_.programFolder) + QStringLiteral("mwex.chm");
+    if (!services_.programFolder.isEmpty() && QFileInfo(chm).isFile() && open(chm))
         return;
-    }
-    services_.prompter->message(QString::fromUtf8("mwex.chm が見つかりません。"), MessageIcon::Warning);
+    QString why;
+    const QString page = ExtractBundledHelp(&why, services_.helpFolder);
+    if (page.isEmpty() || !open(page))
+        services_.prompter->message(QString::fromUtf8("ヘルプを開けませんでした。\n") + (page.isEmpty() ? why : page),
+                                    MessageIcon::Warning);
 }
 
 void FormMain::ShowAbout()

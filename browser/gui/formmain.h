@@ -33,6 +33,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
+#include <QUrl>
 #include <array>
 #include <functional>
 #include <memory>
@@ -93,8 +94,12 @@ struct FormMainServices {
     std::function<bool(FormMain& window, int tab, bool firstRun)> openOptions;
     /// Folder the panes show when no folder was stored (the program's argument).
     QString startFolder;
-    /// Folder of the program (the help file "mwex.chm" lies beside it).
+    /// Folder of the program (a help file "mwex.chm" may lie beside it).
     QString programFolder;
+    /// Opens a page or file with the desktop's viewer; unset: QDesktopServices.
+    std::function<bool(const QUrl& url)> openUrl;
+    /// Where the bundled help pages are written; empty: the user's cache folder.
+    QString helpFolder;
 };
 
 class FormMain : public QMainWindow {

@@ -265,12 +265,18 @@ TEST_F(WindowTest, TheDeleteDropDownDecidesTheDustBoxSetting)
     EXPECT_EQ(Find<QAction>("Delete")->property("image").toString(), "Delete2");
 }
 
-TEST_F(WindowTest, HelpWithoutItsFileWarns)
+TEST_F(WindowTest, HelpOpensTheBundledPagesWhenNoHelpFileIsBesideTheProgram)
 {
     MarkNotFirstRun();
     Open();
     Find<QAction>("mnHelpHelp")->trigger();
-    EXPECT_EQ(prompter.messages(), QStringList{QString::fromUtf8("mwex.chm が見つかりません。")});
+    EXPECT_TRUE(prompter.messages().isEmpty()) << prompter.messages().join('|').toStdString();
+    ASSERT_EQ(openedUrls.size(), 1);
+    QFile page(openedUrls.first().toLocalFile());
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(page.readAll());
+    EXPECT_TRUE(html.contains(QString::fromUtf8("タイムタグの書き方")));
+    EXPECT_TRUE(html.contains(QString::fromUtf8("演奏合わせの手順")));
 }
 
 TEST_F(WindowTest, TheOptionsDialogStoresItsValuesAndTheWindowAppliesThem)

@@ -56,6 +56,11 @@ protected:
         s.details = &fake;
         s.startFolder = folder;
         s.otherInstanceRunning = [this] { return otherInstance; };
+        s.helpFolder = folder + QStringLiteral("/.help");
+        s.openUrl = [this](const QUrl& url) {
+            openedUrls << url;
+            return true;
+        };
         if (!realOptionsDialog) {
             s.openOptions = [this](FormMain&, int tab, bool firstRun) {
                 optionsOpened.push_back({tab, firstRun});
@@ -132,6 +137,7 @@ protected:
     bool realOptionsDialog = false;
     bool started = false;
     std::vector<std::pair<int, bool>> optionsOpened;
+    QList<QUrl> openedUrls; // pages and files handed to the desktop's viewer
     std::unique_ptr<playback::Engine> engine;
     std::unique_ptr<FormMain> window;
 };
