@@ -24,6 +24,7 @@
 #include "browser/core/filepane.h"
 #include "browser/core/lyricsources.h"
 #include "browser/core/options.h"
+#include "browser/core/startfolder.h"
 #include "browser/gui/busy.h"
 #include "browser/gui/panes/filepaneview.h"
 #include "browser/gui/panes/rowpress.h"
@@ -53,6 +54,7 @@ class QTextEdit;
 class QTimer;
 class QToolButton;
 class QTreeView;
+class QUrl;
 
 namespace playback {
 class Engine;
@@ -95,6 +97,11 @@ struct FormMainServices {
     QString startFolder;
     /// Folder of the program (the help file "mwex.chm" lies beside it).
     QString programFolder;
+    /// The start folder was given on the command line: both panes open on it in file
+    /// view (lyrics left, songs right).
+    bool openStartFolder = false;
+    /// Opens a URL in the desktop's viewer (the help); unset, QDesktopServices does.
+    std::function<bool(const QUrl&)> openUrl;
 };
 
 class FormMain : public QMainWindow {
@@ -312,6 +319,7 @@ private:
     void LoadAllSettings();
     void FirstRun();
     void RestoreFolders();
+    void OpenStartFolderInBothPanes();
     void CloseMainWindow();
     void SaveWindowSettings();
 
@@ -328,6 +336,7 @@ private:
     bool started_ = false;
     bool closing_ = false;
     int okuriMaxmSec_ = 500;
+    std::array<StartFolder, 2> startFolders_;
 
     // Areas.
     Workbench bench_;
