@@ -7,6 +7,7 @@
 #include "browser/gui/filelistmodel.h"
 #include "browser/gui/fileops/fileoperations.h"
 #include "browser/gui/formoption.h"
+#include "browser/gui/help/helpfile.h"
 #include "browser/gui/icons.h"
 #include "browser/gui/layout/windowlayout.h"
 #include "browser/gui/lists/listsarea.h"
@@ -34,6 +35,23 @@
 namespace browser {
 
 static_assert(FormMain::kLowerMin == WindowLayout::kLowerMin);
+
+namespace {
+
+// The folder of the song the user works on: the shown song, else a selected song row.
+QString SelectedSongFolder(FormMain& w)
+{
+    if (w.currentKind() == 1 && !w.currentFile().isEmpty())
+        return QFileInfo(w.currentFile()).absolutePath();
+    for (int i : {w.activePane(), 1 - w.activePane()}) {
+        const FilePane& p = w.pane(i);
+        if (!p.isLyricsMode() && p.selectedRow() >= 0 && p.selectedRow() < p.rowCount())
+            return QFileInfo(p.row(p.selectedRow()).fullPath()).absolutePath();
+    }
+    return {};
+}
+
+} // namespace
 
 QSize FormMain::DesignSize()
 {
@@ -259,9 +277,11 @@ void FormMain::OpenOptions(int tab, bool firstRun)
         stored = services_.openOptions(*this, tab, firstRun);
     else
         stored = ShowOptionsDialog(firstRun ? nullptr : this, options_, *services_.settings, *services_.prompter,
-                                   static_cast<OptionTab>(tab));
-    if (stored)
+                                   static_cast<OptionTab>(tab), SelectedSongFolder(*this));
+    if (stored) {
         timer1_->setInterval(PressIntervalMs(options_.fukaLyrics));
+        lyrics_->setFixedFont(options_.lyricsFixedFont);
+    }
 }
 
 int FormMain::pressInterval() const
@@ -271,10 +291,12 @@ int FormMain::pressInterval() const
 
 void FormMain::ShowHelp()
 {
-    const QString help = WithTrailingSeparator(services_.programFolder) + QStringLiteral("mwex.chm");
-    if (!services_.programFolder.isEmpty() && QFileInfo(help).isFile()) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(help));
-        return;
+    // The bundled HTML help opens in the desktop's browser.
+    const QString help = FindHelpFile(services_.programFolder);
+    if (!help.isEmpty()) {
+        const QUrl url = QUrl::fromLocalFile(help);
+        if (services_.openUrl ? services_.openUrl(url) : QDesktopServices::openUrl(url))
+            return;
     }
     services_.prompter->message(QString::fromUtf8("mwex.chm が見つかりません。"), MessageIcon::Warning);
 }

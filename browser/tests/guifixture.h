@@ -62,6 +62,8 @@ protected:
                 return false;
             };
         }
+        if (adjustServices)
+            adjustServices(s);
         window = std::make_unique<FormMain>(std::move(s));
         if (start)
             started = window->StartMainWindow();
@@ -130,6 +132,8 @@ protected:
     FakeDetails fake;
     bool otherInstance = false;
     bool realOptionsDialog = false;
+    /// Changes the window's services before it is made (command-line folder, URL opener).
+    std::function<void(FormMainServices&)> adjustServices;
     bool started = false;
     std::vector<std::pair<int, bool>> optionsOpened;
     std::unique_ptr<playback::Engine> engine;
