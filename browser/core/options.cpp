@@ -30,6 +30,7 @@ Options LoadOptions(const SettingsStore& store)
     if (!o.pluginIni.isEmpty() && !QFileInfo(o.pluginIni).isFile())
         o.pluginIni.clear();
     o.useExGenre = LoadSetting(store, kOption, QStringLiteral("UseExGenre"), false);
+    o.lyricsFixedFont = LoadSetting(store, kOption, QStringLiteral("LyricsFixedFont"), false);
     return o;
 }
 
@@ -46,6 +47,11 @@ void StoreOptions(SettingsStore& store, const Options& o)
     StoreSetting(store, kOption, QStringLiteral("FukaLyrics"), o.fukaLyrics);
     StoreSetting(store, kOption, QStringLiteral("PluginIni"), o.pluginIni);
     StoreSetting(store, kOption, QStringLiteral("UseExGenre"), o.useExGenre);
+}
+
+void StoreDisplayOptions(SettingsStore& store, const Options& o)
+{
+    StoreSetting(store, kOption, QStringLiteral("LyricsFixedFont"), o.lyricsFixedFont);
 }
 
 int PressIntervalMs(int fukaLyrics)

@@ -20,6 +20,9 @@ struct Options {
     int fukaLyrics = 0;             // "FukaLyrics" 0-2
     QString pluginIni;              // "PluginIni": the WinAmp lyrics plug-in's plugin.ini
     bool useExGenre = false;        // "UseExGenre"
+    /// "LyricsFixedFont": the lyrics text in a fixed-width CJK font. Not one of the eleven
+    /// keys: StoreDisplayOptions writes it beside them.
+    bool lyricsFixedFont = false;
 
     bool operator==(const Options&) const = default;
 };
@@ -30,6 +33,9 @@ Options LoadOptions(const SettingsStore& store);
 
 /// Writes all eleven keys.
 void StoreOptions(SettingsStore& store, const Options& options);
+
+/// Writes the display choices the options dialog adds to the eleven keys.
+void StoreDisplayOptions(SettingsStore& store, const Options& options);
 
 /// Press-and-hold interval of list rows for "FukaLyrics": 0 → 1 ms, 1 → 20 ms, 2 → 400 ms.
 int PressIntervalMs(int fukaLyrics);

@@ -7,6 +7,7 @@
 #include "browser/gui/filelistmodel.h"
 #include "browser/gui/fileops/fileoperations.h"
 #include "browser/gui/formoption.h"
+#include "browser/gui/help/helpfile.h"
 #include "browser/gui/help/helppages.h"
 #include "browser/gui/icons.h"
 #include "browser/gui/layout/windowlayout.h"
@@ -35,6 +36,23 @@
 namespace browser {
 
 static_assert(FormMain::kLowerMin == WindowLayout::kLowerMin);
+
+namespace {
+
+// The folder of the song the user works on: the shown song, else a selected song row.
+QString SelectedSongFolder(FormMain& w)
+{
+    if (w.currentKind() == 1 && !w.currentFile().isEmpty())
+        return QFileInfo(w.currentFile()).absolutePath();
+    for (int i : {w.activePane(), 1 - w.activePane()}) {
+        const FilePane& p = w.pane(i);
+        if (!p.isLyricsMode() && p.selectedRow() >= 0 && p.selectedRow() < p.rowCount())
+            return QFileInfo(p.row(p.selectedRow()).fullPath()).absolutePath();
+    }
+    return {};
+}
+
+} // namespace
 
 QSize FormMain::DesignSize()
 {
@@ -261,9 +279,11 @@ void FormMain::OpenOptions(int tab, bool firstRun)
         stored = services_.openOptions(*this, tab, firstRun);
     else
         stored = ShowOptionsDialog(firstRun ? nullptr : this, options_, *services_.settings, *services_.prompter,
-                                   static_cast<OptionTab>(tab));
-    if (stored)
+                                   static_cast<OptionTab>(tab), SelectedSongFolder(*this));
+    if (stored) {
         timer1_->setInterval(PressIntervalMs(options_.fukaLyrics));
+        lyrics_->setFixedFont(options_.lyricsFixedFont);
+    }
 }
 
 int FormMain::pressInterval() const
@@ -273,14 +293,13 @@ int FormMain::pressInterval() const
 
 void FormMain::ShowHelp()
 {
-    // A help file beside the program is kept in use; otherwise the bundled pages open in
-    // the desktop's browser.
+    // Help beside the program (an installed copy, or an old mwex.chm) is used first;
+    // otherwise the pages bundled in the program open in the desktop's browser.
     const auto open = [this](const QString& path) {
         const QUrl url = QUrl::fromLocalFile(path);
         return services_.openUrl ? services_.openUrl(url) : QDesktopServices::openUrl(url);
     };
-    const QString chm = WithTrailingSeparator(services_.programFolder) + QStringLiteral("mwex.chm");
-    if (!services_.programFolder.isEmpty() && QFileInfo(chm).isFile() && open(chm))
+    if (const QString beside = FindHelpFile(services_.programFolder); !beside.isEmpty() && open(beside))
         return;
     QString why;
     const QString page = ExtractBundledHelp(&why, services_.helpFolder);

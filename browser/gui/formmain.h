@@ -24,6 +24,7 @@
 #include "browser/core/filepane.h"
 #include "browser/core/lyricsources.h"
 #include "browser/core/options.h"
+#include "browser/core/startfolder.h"
 #include "browser/gui/busy.h"
 #include "browser/gui/panes/filepaneview.h"
 #include "browser/gui/panes/rowpress.h"
@@ -54,6 +55,7 @@ class QTextEdit;
 class QTimer;
 class QToolButton;
 class QTreeView;
+class QUrl;
 
 namespace playback {
 class Engine;
@@ -100,6 +102,9 @@ struct FormMainServices {
     std::function<bool(const QUrl& url)> openUrl;
     /// Where the bundled help pages are written; empty: the user's cache folder.
     QString helpFolder;
+    /// The start folder was given on the command line: both panes open on it in file
+    /// view (lyrics left, songs right).
+    bool openStartFolder = false;
 };
 
 class FormMain : public QMainWindow {
@@ -317,6 +322,7 @@ private:
     void LoadAllSettings();
     void FirstRun();
     void RestoreFolders();
+    void OpenStartFolderInBothPanes();
     void CloseMainWindow();
     void SaveWindowSettings();
 
@@ -333,6 +339,7 @@ private:
     bool started_ = false;
     bool closing_ = false;
     int okuriMaxmSec_ = 500;
+    std::array<StartFolder, 2> startFolders_;
 
     // Areas.
     Workbench bench_;

@@ -12,11 +12,13 @@
 #include "browser/gui/filelistmodel.h"
 #include "browser/gui/icons.h"
 #include "playback/engine.h"
+#include "songfiles/pathprobe.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -95,11 +97,13 @@ bool FormMain::StartMainWindow()
     show();
     locate = 10;
     RestoreFolders();
+    if (services_.openStartFolder)
+        OpenStartFolderInBothPanes();
     locate = 11;
     UpdatePaneTitle(0);
     UpdatePaneTitle(1);
     locate = 12;
-    paneView(0).widgets().tree->setFocus();
+    paneView(0).focus();
     locate = 13;
     loading_ = false;
     started_ = true;
@@ -139,6 +143,7 @@ void FormMain::LoadAllSettings()
     setAutoLoad(LoadSetting(store, kInit, QStringLiteral("OpLoad"), 1) == 1);
     setDeleteImage(LoadSetting(store, kInit, QStringLiteral("DustBox"), true));
     okuriMaxmSec_ = LoadSetting(store, QStringLiteral("Okuri"), QStringLiteral("MaxmSec"), 500);
+    lyrics_->setFixedFont(options_.lyricsFixedFont);
 }
 
 void FormMain::FirstRun()
@@ -157,9 +162,30 @@ void FormMain::RestoreFolders()
         QString folder = LoadSetting(store, kInit, QStringLiteral("LastFolder%1").arg(i), QString());
         if (folder.isEmpty())
             folder = services_.startFolder;
-        ShowFolder(i, folder);
+        // A stored folder that is gone opens its nearest existing parent (or HOME).
+        startFolders_[static_cast<size_t>(i)] = ChooseStartFolder(folder, QDir::homePath());
+        ShowFolder(i, startFolders_[static_cast<size_t>(i)].shown);
     }
     layout_->restoreMaximized(store);
+}
+
+void FormMain::OpenStartFolderInBothPanes()
+{
+    const QString folder = services_.startFolder;
+    if (!songfiles::FolderAccessible(folder))
+        return;
+    for (int i = 0; i < 2; ++i) {
+        ShowFolder(i, folder);
+        if (QDir::cleanPath(paneFolder(i)) != QDir::cleanPath(folder))
+            continue;
+        startFolders_[static_cast<size_t>(i)] = {};
+        // Lyrics on the left, songs on the right.
+        paneView(i).widgets().modeButtons[static_cast<size_t>(i)]->setChecked(true);
+        pane(i).mode = i == 0 ? PaneMode::Lyrics : PaneMode::Song;
+        SetActivePane(i);
+        SwitchView(PaneView::File);
+    }
+    SetActivePane(0);
 }
 
 void FormMain::closeEvent(QCloseEvent* event)
@@ -172,6 +198,10 @@ void FormMain::closeEvent(QCloseEvent* event)
         // Closing stops a running scan; the window stays until the user closes it again.
         busy_.stopScan();
         event->ignore();
+        return;
+    }
+    if (!lyrics_->settleUnsavedEdits()) {
+        event->ignore(); // キャンセル: the window stays open with the edits
         return;
     }
     CloseMainWindow();
@@ -210,7 +240,8 @@ void FormMain::SaveWindowSettings()
     StoreColumnLayout(store, colLayout_);
 
     for (int i = 0; i < 2; ++i) {
-        StoreSetting(store, kInit, QStringLiteral("LastFolder%1").arg(i), paneFolder(i));
+        // A folder the pane fell back to at start is not written over the stored one.
+        StoreSetting(store, kInit, QStringLiteral("LastFolder%1").arg(i), startFolders_[static_cast<size_t>(i)].toStore(paneFolder(i)));
         StoreSetting(store, kInit, QStringLiteral("SubFolder%1").arg(i), paneView(i).widgets().subFolder->isChecked() ? 1 : 0);
     }
     StoreSetting(store, kInit, QStringLiteral("AutoSelect"), autoSelect() ? 1 : 0);

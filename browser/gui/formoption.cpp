@@ -214,11 +214,19 @@ void FormOption::buildOtherPage(QWidget* page)
     pluginIni_ = new PathLabel(plugin);
     pluginIni_->setObjectName(QStringLiteral("lblPluginIni"));
     connect(pluginIni_, &PathLabel::clicked, this, &FormOption::choosePluginIni);
-    auto* pluginLayout = new QVBoxLayout(plugin);
-    pluginLayout->addWidget(pluginIni_);
+    auto* clear = new QPushButton(U("クリア"), plugin);
+    clear->setObjectName(QStringLiteral("ComPluginIniClear"));
+    clear->setAutoDefault(false);
+    connect(clear, &QPushButton::clicked, this, [this] { pluginIni_->setPath(QString()); });
+    auto* pluginLayout = new QHBoxLayout(plugin);
+    pluginLayout->addWidget(pluginIni_, 1);
+    pluginLayout->addWidget(clear);
+
+    fixedFont_ = Check(page, "ChkLyricsFixedFont", "歌詞を等幅フォント (CJK) で表示する");
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(useExGenre_);
+    layout->addWidget(fixedFont_);
     layout->addWidget(plugin);
     layout->addStretch(1);
 }
@@ -237,6 +245,7 @@ void FormOption::loadControls(const Options& o)
     // A plug-in file that has gone away is shown, and later stored, as not set.
     pluginIni_->setPath(!o.pluginIni.isEmpty() && QFileInfo(o.pluginIni).isFile() ? o.pluginIni : QString());
     useExGenre_->setChecked(o.useExGenre);
+    fixedFont_->setChecked(o.lyricsFixedFont);
 }
 
 OptionTab FormOption::currentTab() const
@@ -258,6 +267,7 @@ Options FormOption::shownValues() const
     o.fukaLyrics = LoadIndex(fuka_[1]);
     o.pluginIni = pluginIni_->path();
     o.useExGenre = useExGenre_->isChecked();
+    o.lyricsFixedFont = fixedFont_->isChecked();
     return o;
 }
 
@@ -268,7 +278,7 @@ void FormOption::choosePluginIni()
     request.title = U("WinAmpのPlugin.iniを指定");
     request.filter = QStringLiteral("plugin.ini|plugin.ini");
     request.fileName = current;
-    request.folder = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
+    request.folder = current.isEmpty() ? browseFolder_ : QFileInfo(current).absolutePath();
     request.mustExist = true;
     const std::optional<QString> chosen = prompter_.openFile(request);
     if (chosen && !chosen->isEmpty())
@@ -279,14 +289,17 @@ void FormOption::storeAndClose()
 {
     options_ = shownValues();
     StoreOptions(store_, options_);
+    StoreDisplayOptions(store_, options_);
     store_.sync();
     stored_ = true;
     accept();
 }
 
-bool ShowOptionsDialog(QWidget* parent, Options& options, SettingsStore& store, Prompter& prompter, OptionTab tab)
+bool ShowOptionsDialog(QWidget* parent, Options& options, SettingsStore& store, Prompter& prompter, OptionTab tab,
+                       const QString& browseFolder)
 {
     FormOption dialog(options, store, prompter, tab, parent);
+    dialog.setBrowseFolder(browseFolder);
     if (!parent || !parent->isVisible()) {
         // On the first run the main window is not shown yet: centre on the screen instead.
         dialog.adjustSize();

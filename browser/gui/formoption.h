@@ -46,8 +46,10 @@ enum class OptionTab { Hosei = 1, Implant = 2, Play = 3, Etc = 4 };
 /// with "閉じる": `options` then holds the dialog's values and `store` has all eleven
 /// "Option" keys written and synced. Returns false, with nothing changed, otherwise.
 /// File choices go through `prompter`.
+/// `browseFolder` is where the plug-in file dialog starts while no file is chosen (the
+/// selected song's folder).
 bool ShowOptionsDialog(QWidget* parent, Options& options, SettingsStore& store, Prompter& prompter,
-                       OptionTab tab = OptionTab::Hosei);
+                       OptionTab tab = OptionTab::Hosei, const QString& browseFolder = QString());
 
 class FormOption : public QDialog {
     Q_OBJECT
@@ -61,6 +63,8 @@ public:
     Options shownValues() const;
     /// True once ComClose has stored the values.
     bool stored() const { return stored_; }
+    /// Where the plug-in file dialog starts while no file is chosen.
+    void setBrowseFolder(const QString& folder) { browseFolder_ = folder; }
 
 private:
     void buildPages();
@@ -76,6 +80,7 @@ private:
     SettingsStore& store_;
     Prompter& prompter_;
     bool stored_ = false;
+    QString browseFolder_;
 
     QTabWidget* tabs_ = nullptr;
     QButtonGroup* timeType_ = nullptr;
@@ -87,6 +92,7 @@ private:
     QCheckBox* renameMp3_ = nullptr;
     QComboBox* fuka_[2] = {nullptr, nullptr};
     QCheckBox* useExGenre_ = nullptr;
+    QCheckBox* fixedFont_ = nullptr;
     PathLabel* pluginIni_ = nullptr;
 };
 

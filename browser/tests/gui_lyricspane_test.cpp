@@ -221,7 +221,8 @@ TEST_F(LyricsPaneTest, ShowingAnotherRowAsksAboutUnsavedEdits)
     QTest::keyClicks(Text(), "z");
     prompter.answer(Answer::Yes);
     w.ShowRow(0, Row(0, "song.txt"));
-    EXPECT_EQ(prompter.messages(), QStringList{QString::fromUtf8("歌詞ファイルを保存しますか？")});
+    // The question before another row is shown names the file.
+    EXPECT_EQ(prompter.messages(), QStringList{QString::fromUtf8("歌詞ファイルを保存しますか？\n\n") + folder + "/lf.txt"});
     EXPECT_TRUE(ReadBytes(folder + "/lf.txt").startsWith("z["));
     EXPECT_FALSE(w.inEditMode());
     EXPECT_TRUE(Find<QMenu>("mnFile")->menuAction()->isEnabled());
@@ -236,7 +237,7 @@ TEST_F(LyricsPaneTest, ExitOffersToSaveUnsavedEdits)
     QTest::keyClicks(Text(), "q");
     prompter.answer(Answer::Yes);
     Close();
-    EXPECT_EQ(prompter.messages(), QStringList{QString::fromUtf8("歌詞ファイルを保存しますか？")});
+    EXPECT_EQ(prompter.messages(), QStringList{QString::fromUtf8("歌詞ファイルを保存しますか？\n\n") + folder + "/song.txt"});
     EXPECT_EQ(ReadBytes(folder + "/song.txt"), "q[00:01]la\r\n");
 }
 

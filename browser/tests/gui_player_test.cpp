@@ -132,6 +132,7 @@ TEST_F(PlayerTest, TheStripPlaysPausesBlinksStopsAndSeeksAfterStop)
     auto* seek = Find<QScrollBar>("scSeek");
     ASSERT_TRUE(play->isEnabled());
     play->click();
+    EXPECT_TRUE(seek->isEnabled());
     ASSERT_EQ(EngineState(), 1);
     EXPECT_EQ(seek->maximum(), 120);
     EXPECT_EQ(seek->pageStep(), 2); // 120 / 50 rounds to 2

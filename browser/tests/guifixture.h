@@ -67,6 +67,8 @@ protected:
                 return false;
             };
         }
+        if (adjustServices)
+            adjustServices(s);
         window = std::make_unique<FormMain>(std::move(s));
         if (start)
             started = window->StartMainWindow();
@@ -135,6 +137,8 @@ protected:
     FakeDetails fake;
     bool otherInstance = false;
     bool realOptionsDialog = false;
+    /// Changes the window's services before it is made (command-line folder, URL opener).
+    std::function<void(FormMainServices&)> adjustServices;
     bool started = false;
     std::vector<std::pair<int, bool>> optionsOpened;
     QList<QUrl> openedUrls; // pages and files handed to the desktop's viewer

@@ -1,5 +1,5 @@
 // MelwickEx: starts the workbench window.
-//   MelwickEx [FOLDER]   FOLDER: where the panes open when no folder was stored
+//   MelwickEx [FOLDER]   FOLDER: both panes open on it in file view (lyrics left, songs right)
 #include "browser/core/librarydetails.h"
 #include "browser/core/settingsstore.h"
 #include "browser/gui/formmain.h"
@@ -47,6 +47,7 @@ int main(int argc, char** argv)
     services.engine = &engine;
     services.otherInstanceRunning = [&lock] { return !lock.tryLock(0); };
     services.startFolder = startFolder;
+    services.openStartFolder = !startFolder.isEmpty();
     services.programFolder = QApplication::applicationDirPath();
 
     browser::FormMain window(services);

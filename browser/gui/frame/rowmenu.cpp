@@ -94,6 +94,10 @@ void FormMain::SaveClipboardAsLyrics()
         services_.prompter->message(U("処理に失敗しました。"), MessageIcon::Warning);
         return;
     }
+    // The new file's row comes into the lyrics list at once, paired with the song.
+    for (FilePaneView* view : views_)
+        if (view->isLyricsMode() && view->addFileRow(*path) && currentKind() == 1)
+            RebuildLyricSources();
     services_.prompter->message(*path + U(" に保存しました。"), MessageIcon::Information);
 }
 

@@ -173,7 +173,8 @@ void WindowLayout::placeWindow(const SettingsStore& store)
     const int vsplit = PixelsToTwips(splitterPanes_->handleWidth());
     const int hsplit = PixelsToTwips(splitterMain_->handleWidth());
     const int x = LoadSetting(store, kInit, QStringLiteral("SplitterX"), (clientWidthTwips() - vsplit) / 2);
-    const int lower = LoadSetting(store, kInit, QStringLiteral("SplitterY"), kLowerMin);
+    // Without a stored height the lower area (the lyrics) takes about a third of the window.
+    const int lower = LoadSetting(store, kInit, QStringLiteral("SplitterY"), qMax(kLowerMin, clientHeightTwips() / 3));
     placed_ = true;
     apply(x, clientHeightTwips() - lower - hsplit);
     placing_ = false;

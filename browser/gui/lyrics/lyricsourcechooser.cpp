@@ -61,6 +61,12 @@ LyricSourceChooser::LyricSourceChooser(const Workbench& bench, QWidget* parent)
     mi->addWidget(comSelectLyrics_, 0, 0);
     mi->addWidget(comImplant_, 0, 1);
     mi->addWidget(lblMpegInfo_, 1, 0, 2, 2);
+    // Which lyrics go with the song (and play with it).
+    lblLyricsSource_ = new QLabel(this);
+    lblLyricsSource_->setObjectName(QStringLiteral("lblLyricsSource"));
+    lblLyricsSource_->setTextFormat(Qt::PlainText);
+    lblLyricsSource_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    mi->addWidget(lblLyricsSource_, 3, 0, 1, 2);
     mi->setRowStretch(2, 1);
     connect(comSelectLyrics_, &QToolButton::clicked, this, [this] {
         if (pollPlayer() == playback::TransportState::Stopped)
@@ -159,6 +165,18 @@ void LyricSourceChooser::showChoice()
     const std::optional<TimeBase> base = choice_.timeBase();
     mnSelectLyricsTimeType_[0]->setChecked(base == TimeBase::WinAmp);
     mnSelectLyricsTimeType_[1]->setChecked(base == TimeBase::Standard);
+    if (lblLyricsSource_) {
+        const std::optional<LyricSource> c = choice_.chosen();
+        QString shown;
+        if (c == LyricSource::None)
+            shown = U("なし");
+        else if (c == LyricSource::Embedded)
+            shown = U("埋め込み歌詞");
+        else if (c)
+            shown = QFileInfo(choice_.chosenFile()).fileName();
+        lblLyricsSource_->setText(shown.isEmpty() ? QString() : U("歌詞: ") + shown);
+        lblLyricsSource_->setToolTip(c ? choice_.chosenFile() : QString());
+    }
 }
 
 void LyricSourceChooser::choose(int entry)
@@ -170,7 +188,8 @@ void LyricSourceChooser::choose(int entry)
         request.title = U("表示する歌詞ファイルを選んでください。");
         request.filter = U("歌詞ファイル(*.txt;*.kra;*.lrc)|*.txt;*.kra;*.lrc");
         request.fileName = last;
-        request.folder = last.isEmpty() ? QString() : QFileInfo(last).absolutePath();
+        // Without an earlier choice the dialog starts in the song's folder.
+        request.folder = QFileInfo(last.isEmpty() ? song_ : last).absolutePath();
         request.mustExist = true;
         const std::optional<QString> path = bench_.prompter->openFile(request);
         if (!path || path->isEmpty())

@@ -71,6 +71,7 @@ private:
     QToolButton* comSelectLyrics_ = nullptr;
     QToolButton* comImplant_ = nullptr;
     QLabel* lblMpegInfo_ = nullptr;
+    QLabel* lblLyricsSource_ = nullptr; // the chosen lyrics' name
     QMenu* mnSelectLyrics_ = nullptr;
     std::array<QAction*, LyricSourceChoice::kCount> mnSelectLyricsList_{};
     std::array<QAction*, 2> mnSelectLyricsTimeType_{};

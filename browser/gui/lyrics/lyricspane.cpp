@@ -5,6 +5,7 @@
 #include "browser/core/options.h"
 #include "browser/core/pairing.h"
 #include "browser/core/prompter.h"
+#include "browser/core/saveformat.h"
 #include "browser/gui/busy.h"
 #include "browser/gui/lyrics/lyricsourcechooser.h"
 #include "browser/gui/panes/filepaneview.h"
@@ -237,6 +238,10 @@ void LyricsPane::showRow(int i, int row)
     // A pane selecting a row quietly (a partner, a bulk refresh) does not show it.
     if (view.selectingQuietly() || p.isEmpty() || row < 0 || row >= p.rowCount())
         return;
+    if (!settleUnsavedEdits()) {
+        keepShownRowSelected();
+        return;
+    }
     view.selectRow(row);
     view.activate();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -267,8 +272,10 @@ void LyricsPane::showRow(int i, int row)
     PairRow(p, row, bench_.pane(1 - i));
     sources_.forgetSources();
     view.autoSelectPartner(row);
-    if (!lyricsRow)
+    if (!lyricsRow) {
         sources_.rebuild();
+        showPartnerText();
+    }
     view.updateTitle();
     bench_.busy->end();
 }
@@ -329,7 +336,11 @@ void LyricsPane::save()
         bench_.prompter->message(U("保存できませんでした。"), MessageIcon::Warning);
         return;
     }
-    if (!common::WriteTextFile(path, text())) {
+    const QString shown = text();
+    const SaveFormatChoice choice = ChooseSaveFormat(*bench_.prompter, path, shown);
+    if (!choice.save)
+        return; // the edits stay, unsaved
+    if (!(choice.format ? common::WriteTextFile(path, shown, *choice.format) : common::WriteTextFile(path, shown))) {
         // The edits stay in the pane and still count as unsaved.
         bench_.prompter->message(U("保存できませんでした。"), MessageIcon::Warning);
         return;
@@ -376,8 +387,9 @@ void LyricsPane::toggleEditMode(bool entering)
         if (askSave()) {
             save();
         } else {
-            loadFile(currentFile_);
             saveButton_->setEnabled(false);
+            if (!loadFile(currentFile_))
+                showFileGone(); // never unsaved text that cannot be saved
         }
     }
     text_->setReadOnly(true);

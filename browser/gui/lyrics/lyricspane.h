@@ -47,6 +47,9 @@ public:
     bool hasUnsavedEdits() const;
     /// Saves unsaved edits when the user agrees (closing the window).
     void offerSave();
+    /// Before the shown file goes (another row, exit): asks about unsaved edits, naming
+    /// the file, with Yes, No and Cancel. False when the user cancelled or the save failed.
+    bool settleUnsavedEdits();
 
     /// The shown text with CR LF line breaks, every other character exactly as shown.
     QString text() const;
@@ -75,6 +78,8 @@ public:
     /// Keys of the text: Escape leaves edit mode (also when `escapeHeld`); Ctrl keys go to the window.
     bool textKeyPress(QKeyEvent* key);
     void showToolTips(bool on);
+    /// Shows the text in a fixed-width CJK font, or in the window's font.
+    void setFixedFont(bool on);
     /// Whether the pane handles the keys of this object itself (its text).
     bool handlesKeysOf(const QObject* watched) const;
 
@@ -100,6 +105,10 @@ private:
     void empty();
     bool loadFile(const QString& path);
     bool showLyricsRow(int pane, int row);
+    // lyricspane_guard.cpp
+    void showFileGone();
+    void showPartnerText();
+    void keepShownRowSelected();
     void paintTitle(bool highlight);
 
     Workbench& bench_;

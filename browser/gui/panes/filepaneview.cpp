@@ -86,6 +86,9 @@ void FilePaneView::connectControls()
         pane().subFolders = on;
         activate();
         focus();
+        // A shown list follows the box at once.
+        if (showsFiles() && !pane().fromDataFile)
+            research();
     });
     connect(ui_.quick, &QToolButton::clicked, this, [this] {
         activate();
@@ -93,6 +96,19 @@ void FilePaneView::connectControls()
     });
     connect(ui_.drives, &QComboBox::activated, this, [this](int) { driveChanged(); });
     connect(ui_.tree->selectionModel(), &QItemSelectionModel::currentChanged, this, &FilePaneView::onTreeCurrentChanged);
+    // A click makes the folder current before selecting it.
+    connect(ui_.tree->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { onTreeCurrentChanged(ui_.tree->currentIndex()); });
+    connect(ui_.folders, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
+        // The folder chosen before the tree had read its parents comes into view once
+        // its parent is read.
+        const QModelIndex current = ui_.tree->currentIndex();
+        if (!scrollPending_ || !current.isValid() || !ui_.tree->selectionModel()->isSelected(current))
+            return;
+        ui_.tree->scrollTo(current, QAbstractItemView::PositionAtCenter);
+        if (QDir::cleanPath(loaded) == QDir::cleanPath(ui_.folders->filePath(current.parent())))
+            scrollPending_ = false;
+    });
     connect(ui_.list->horizontalHeader(), &QHeaderView::sectionClicked, this, &FilePaneView::sortByColumn);
     connect(ui_.list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         const QModelIndexList rows = ui_.list->selectionModel()->selectedRows();
@@ -433,6 +449,8 @@ void FilePaneView::autoSelectPartner(int row)
     const int partner = FindPartnerRow(pane(), row, bench_.pane(1 - index_));
     if (partner >= 0)
         bench_.view(1 - index_).selectRowQuietly(partner);
+    else if (bench_.view(1 - index_).hasRows())
+        bench_.view(1 - index_).list()->selectionModel()->clear(); // no unrelated file stays chosen
 }
 
 bool FilePaneView::refreshRow(int row)
@@ -494,7 +512,8 @@ bool FilePaneView::setTreeFolder(const QString& path)
     ui_.tree->setCurrentIndex(index);
     // The folder is not expanded: listing a folder of many thousand files in the tree
     // would hold up the window while the scan runs.
-    ui_.tree->scrollTo(index);
+    ui_.tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    scrollPending_ = true;
     pane().folder = clean;
     return true;
 }
@@ -541,7 +560,9 @@ void FilePaneView::driveChanged()
 
 void FilePaneView::onTreeCurrentChanged(const QModelIndex& index)
 {
-    if (!index.isValid())
+    // Only a chosen (selected) folder counts: a tree on its drive's root has no current
+    // folder, and getting the focus makes its first folder current without selecting it.
+    if (!index.isValid() || !ui_.tree->selectionModel()->isSelected(index))
         return;
     pane().folder = ui_.folders->filePath(index);
     if (pane().view == PaneView::Folder)
@@ -696,6 +717,14 @@ void FilePaneView::listKeyDown(QKeyEvent* event, bool* handled)
         if (event->modifiers() == Qt::ShiftModifier) {
             moveSelectedRow(event->key() == Qt::Key_Up ? -1 : 1);
             *handled = true;
+            return;
+        }
+        break;
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        if (pane().rowCount() > 0 && !(event->modifiers() & Qt::ShiftModifier)) {
+            selectRow(event->key() == Qt::Key_Home ? 0 : pane().rowCount() - 1);
+            *handled = true; // shown when the key is released
             return;
         }
         break;

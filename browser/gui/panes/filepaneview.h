@@ -69,6 +69,9 @@ public:
     void updateTitle();
     void sortByColumn(int column);
     bool refreshRow(int row);
+    /// Adds the row of a file the workbench wrote into the listed folder (or re-reads
+    /// its row); false when the list does not show such a file.
+    bool addFileRow(const QString& path);
     void selectRow(int row);
     /// Selects a row without it being shown in the lyrics pane.
     void selectRowQuietly(int row);
@@ -120,6 +123,7 @@ private:
     Workbench& bench_;
     RowPress& press_;
     PaneWidgets ui_;
+    bool scrollPending_ = false; // the chosen folder is to be scrolled to once its parent is read
 };
 
 } // namespace browser

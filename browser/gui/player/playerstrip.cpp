@@ -90,6 +90,7 @@ void PlayerStrip::buildTransport()
     scSeek_->setRange(0, 0);
     // A drag seeks once, where it is let go.
     scSeek_->setTracking(false);
+    scSeek_->setEnabled(false); // until a song has a length to seek in
     connect(scSeek_, &QScrollBar::valueChanged, this, &PlayerStrip::seekBarMoved);
     lblTime_ = new QLabel(QStringLiteral("---"), this);
     lblTime_->setObjectName(QStringLiteral("lblTime"));
@@ -215,6 +216,7 @@ void PlayerStrip::paint()
     scSeek_->setRange(0, v.seekMaximum);
     scSeek_->setPageStep(v.largeStep);
     scSeek_->setValue(v.seekValue);
+    scSeek_->setEnabled(v.seekMaximum > 0);
     comPlayPause_->setIcon(ButtonImage(v.pausePicture ? QStringLiteral("Pause") : QStringLiteral("Play")));
     if (v.lyricsTimer != timerLyrics_->isActive())
         v.lyricsTimer ? timerLyrics_->start() : timerLyrics_->stop();
@@ -244,6 +246,7 @@ void PlayerStrip::clearSong()
     painting_ = true;
     scSeek_->setRange(0, 0);
     scSeek_->setValue(0);
+    scSeek_->setEnabled(false);
     painting_ = false;
 }
 
