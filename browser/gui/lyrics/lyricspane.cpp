@@ -5,6 +5,7 @@
 #include "browser/core/options.h"
 #include "browser/core/pairing.h"
 #include "browser/core/prompter.h"
+#include "browser/core/rewriteconsent.h"
 #include "browser/core/saveformat.h"
 #include "browser/gui/busy.h"
 #include "browser/gui/lyrics/lyricsourcechooser.h"
@@ -340,9 +341,14 @@ void LyricsPane::save()
     const SaveFormatChoice choice = ChooseSaveFormat(*bench_.prompter, path, shown);
     if (!choice.save)
         return; // the edits stay, unsaved
-    if (!(choice.format ? common::WriteTextFile(path, shown, *choice.format) : common::WriteTextFile(path, shown))) {
+    RewriteConsent consent;
+    if (!consent.ask(*bench_.prompter, path))
+        return;
+    QString why;
+    if (!(choice.format ? common::WriteTextFile(path, shown, *choice.format, &why) : common::WriteTextFile(path, shown, &why))) {
         // The edits stay in the pane and still count as unsaved.
-        bench_.prompter->message(U("保存できませんでした。"), MessageIcon::Warning);
+        bench_.prompter->message(U("保存できませんでした。") + (why.isEmpty() ? QString() : QStringLiteral("\n") + why),
+                                 MessageIcon::Warning);
         return;
     }
     saveButton_->setEnabled(false);
