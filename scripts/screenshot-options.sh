@@ -6,13 +6,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${MWEX_BUILD_DIR:-$root/build}
 out=${1:-$build/screenshots}
-if [ ! -f "$build/build.ninja" ]; then
-  "$root/scripts/build.sh"
-fi
-cmake --build "$build" --target browser_gui_tests
+source "$root/scripts/lib/guishots.sh"
 mkdir -p "$out"
 rm -f "$out"/options-*.png
-MWEX_SCREENSHOT_DIR=$(cd "$out" && pwd) QT_QPA_PLATFORM=xcb \
-  xvfb-run -a -s "-screen 0 1280x1024x24" \
-  "$build/browser/browser_gui_tests" --gtest_filter='FormOptionTest.NoCaptionIsClippedOnAnyPage' >/dev/null
+gui_test_shots "$build" "$out" 'FormOptionTest.NoCaptionIsClippedOnAnyPage'
 ls -1 "$out"/options-*.png
