@@ -303,7 +303,8 @@ void FormSongInfo::applyMode(Mode mode)
     comboGenre_->setEnabled(readable);
     boxes_[FieldGenre]->setVisible(rmp);
     lblFullPath_->setEnabled(readable);
-    lblInfo_->setEnabled(readable);
+    // The refusal stays readable.
+    lblInfo_->setEnabled(true);
     const bool writable = readable && readComplete_;
     comWrite_->setEnabled(writable);
     comRmp_->setEnabled(writable && !rmp);
