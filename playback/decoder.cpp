@@ -65,6 +65,11 @@ bool LibraryReady()
 
 } // namespace
 
+QString DecoderLibraryVersion()
+{
+    return QStringLiteral(MWEX_MPG123_VERSION);
+}
+
 struct Decoder::Impl {
     mpg123_handle* mh = nullptr;
     RangeReader reader;

@@ -28,6 +28,9 @@ struct StreamFacts {
 
 enum class DecoderError { None, CannotRead, NoAudio, Library };
 
+/// The version of the decoding library (libmpg123) the engine was built with: "1.31.2".
+QString DecoderLibraryVersion();
+
 class Decoder {
 public:
     static constexpr int kChannels = 2;

@@ -20,6 +20,11 @@ constexpr qint64 kMaxExtrapolationMs = 400;
 
 } // namespace
 
+QString EngineVersionText(int version)
+{
+    return QStringLiteral("%1.%2").arg(version / 100).arg(version % 100, 2, 10, QLatin1Char('0'));
+}
+
 /// Lives on the engine's worker thread: owns the transport and pumps it.
 class Engine::Worker : public QObject {
 public:

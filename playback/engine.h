@@ -40,6 +40,8 @@ enum EngineError : int {
 
 /// The engine's version for the about box: 100 is "1.00".
 constexpr int kEngineVersion = 100;
+/// A version number of vbmp3_getVersion as the about box shows it: 100 → "1.00".
+QString EngineVersionText(int version);
 
 class Engine : public QObject, public Vbmp3Files {
     Q_OBJECT
