@@ -10,11 +10,12 @@ run_workbench "${1:-${MWEX_BUILD_DIR:-$root/build}/shots/dropmenu.png}" <<'STEPS
 key F2                 # the left pane lists the lyrics files
 click 930 103          # the right pane's title makes that pane active ...
 key F2                 # ... and it lists the songs
-# Hold the first lyrics row, then drag it in small steps onto the first song row.
+# Hold the first lyrics row (hashiru.txt), then drag it in small steps onto the song
+# row kaze.mp3 (not the selected partner, so the drop highlight shows).
 xdotool mousemove --window "$win" 80 151 mousedown 1
 sleep 0.5
 for x in 100 200 300 400 500 600 650 700; do
-  xdotool mousemove --window "$win" "$x" 151
+  xdotool mousemove --window "$win" "$x" 220
   sleep 0.1
 done
 sleep 0.5

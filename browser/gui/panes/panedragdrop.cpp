@@ -177,7 +177,7 @@ void PaneDragDrop::runDrag()
     // Copy is proposed: a program that takes the files may move them when the user asks.
     drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
     dragSourcePane_ = -1;
-    clearHighlight();
+    // A drop on the other list keeps its highlight until its menu has closed.
 }
 
 // Files dragged over and dropped onto a list -----------------------------------------
