@@ -16,6 +16,7 @@
 #include "browser/gui/lyrics/lyricsourcechooser.h"
 #include "browser/gui/lyrics/lyricspane.h"
 #include "browser/gui/panes/panecommands.h"
+#include "browser/gui/panes/panedragdrop.h"
 #include "browser/gui/player/playerstrip.h"
 #include "browser/gui/quickaccess/quickaccessmenu.h"
 #include "browser/gui/tagcommands/tagcommands.h"
@@ -109,6 +110,18 @@ FormMain::FormMain(FormMainServices services, QWidget* parent)
 
     tagCommands_ = new TagCommands(*this, bench_);
     tagCommands_->registerCommands(commands_);
+
+    // Files dropped onto a row: the drop menu's entries and their handlers.
+    PaneDragDrop::Handlers drops;
+    drops.rename = [this](int i, int row, const QString& f) { fileOps_->DropRename(i, row, f); };
+    drops.play = [this](int i, int row, const QString& f) { PlayDroppedLyrics(i, row, f); };
+    drops.embed = [embed](int i, int row, const QString& f) { embed->DropEmbed(i, row, f); };
+    drops.correct = [this](int i, int row, const QString& f) { tagCommands_->DropCorrection(i, row, f); };
+    drops.adjust = [this](int i, int row, const QString& f) { AdjustDroppedSong(i, row, f); };
+    auto* dragDrop = new PaneDragDrop(bench_, *mnDropFile_, *timerDrop_, std::move(drops), this);
+    dragDrop->attach();
+    for (FilePaneView* view : views_)
+        connect(view, &FilePaneView::rowDragRequested, dragDrop, &PaneDragDrop::startRowDrag);
 
     resize(DesignSize());
     setMinimumSize(DesignSize());
@@ -222,6 +235,9 @@ bool FormMain::eventFilter(QObject* watched, QEvent* event)
     if (watched == qApp || !widget || widget->window() != this)
         return QMainWindow::eventFilter(watched, event);
     const QEvent::Type type = event->type();
+    // Tool tips off: no control shows one (a toolbar button would show its action's text).
+    if (type == QEvent::ToolTip && !mnOptionToolTip_->isChecked())
+        return true;
     if (type == QEvent::KeyRelease && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
         bench_.escapeHeld = false;
     // Edit mode: the lyrics text keeps the focus; clicks elsewhere in the panes are refused.

@@ -125,8 +125,10 @@ void FormMain::buildPopupMenus()
     const char* rightClick[] = {"この歌詞フォルダを PLP に設定", "-", "クリップボードのテキストをこの曲の歌詞にする",
                                 "チェックファイルをプレイリストとして保存する", "-", "キャンセル"};
     for (int i = 0; i < 6; ++i) {
-        QAction* a = makeAction(QStringLiteral("mnRightClickList%1").arg(i), U(rightClick[i]), mnRightClick_);
-        a->setSeparator(QByteArray(rightClick[i]) == "-");
+        // A separator has no caption: some styles draw a separator's text.
+        const bool separator = QByteArray(rightClick[i]) == "-";
+        QAction* a = makeAction(QStringLiteral("mnRightClickList%1").arg(i), separator ? QString() : U(rightClick[i]), mnRightClick_);
+        a->setSeparator(separator);
         connect(a, &QAction::triggered, this, [this, i] { RunRightClickEntry(i); });
         mnRightClick_->addAction(a);
         mnRightClickList_[static_cast<size_t>(i)] = a;
@@ -301,20 +303,53 @@ void FormMain::ApplyToolTips()
 
 void FormMain::PrepareFileMenu()
 {
-    // Each entry asks the registry: its key must be registered and its rule allow it.
-    for (QAction* a : mnFile_->findChildren<QAction*>())
-        if (!a->data().toString().isEmpty())
-            a->setEnabled(commands_.isEnabled(a->data().toString()));
+    // Each entry asks the registry (its key registered, its rule allowing it); the list
+    // entries need rows in the active list, the left/right renames in both lists too,
+    // and a list loaded from a data file is not read again.
+    const bool rows = activePaneHasRows();
+    const bool bothRows = rows && views_[static_cast<size_t>(1 - activePane_)]->hasRows();
+    const bool fromDataFile = pane(activePane_).fromDataFile;
+    const auto windowAllows = [&](const QString& key) {
+        if (key == QLatin1String("RenameRtoL") || key == QLatin1String("RenameLtoR"))
+            return bothRows;
+        if (key == QLatin1String("ReSearch"))
+            return rows && !fromDataFile;
+        for (const char* listKey : {"Save", "Copy", "Move", "Delete", "RenameManual"})
+            if (key == QLatin1String(listKey))
+                return rows;
+        return true;
+    };
+    for (QAction* a : mnFile_->findChildren<QAction*>()) {
+        const QString key = a->data().toString();
+        if (!key.isEmpty())
+            a->setEnabled(commands_.isEnabled(key) && windowAllows(key));
+    }
+    if (QMenu* rename = mnFile_->findChild<QMenu*>(QStringLiteral("mnFileRename")))
+        rename->menuAction()->setEnabled(rows);
 }
 
 void FormMain::PrepareEditMenu()
 {
-    for (QAction* a : mnEdit_->findChildren<QAction*>())
-        if (!a->data().toString().isEmpty())
-            a->setEnabled(commands_.isEnabled(a->data().toString()));
-    const bool hasRows = activePaneHasRows();
+    // With rows in the active list: the check marks and the extraction; "補正変換" and
+    // "歌詞ファイル編集" for a lyrics list, "曲ファイル編集" for a song list.
+    const bool rows = activePaneHasRows();
+    const bool lyricsList = rows && pane(activePane_).isLyricsMode();
+    const bool songList = rows && !pane(activePane_).isLyricsMode();
+    const auto windowAllows = [&](const QString& key) {
+        if (key == QLatin1String("Hosei") || key == QLatin1String("EditLyrics"))
+            return lyricsList;
+        if (key == QLatin1String("EditSong"))
+            return songList;
+        return true;
+    };
+    for (QAction* a : mnEdit_->findChildren<QAction*>()) {
+        const QString key = a->data().toString();
+        if (!key.isEmpty())
+            a->setEnabled(commands_.isEnabled(key) && windowAllows(key));
+    }
     if (QMenu* check = mnEdit_->findChild<QMenu*>(QStringLiteral("mnEditCheck")))
-        check->menuAction()->setEnabled(hasRows);
+        check->menuAction()->setEnabled(rows);
+    mnSelectSearch_->menuAction()->setEnabled(rows);
 }
 
 void FormMain::setDeleteImage(bool dustBox)

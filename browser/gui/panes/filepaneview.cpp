@@ -662,6 +662,7 @@ void FilePaneView::pressTimerFired()
     press_.handling = true;
     Q_EMIT rowShowRequested(index_, row);
     selectRowQuietly(row);
+    Q_EMIT rowDragRequested(index_, row, press_.shift);
     press_.handling = false;
 }
 

@@ -95,6 +95,9 @@ Q_SIGNALS:
     /// Enter or a double click on a lyrics row: the lyrics pane enters edit mode.
     void editRequested();
     void rowMenuRequested(int pane, int row, const QPoint& globalPos);
+    /// A press on a row was held long enough: the row may be dragged out (with Shift
+    /// held at the press, the checked rows go along).
+    void rowDragRequested(int pane, int row, bool withChecked);
     void quickMenuRequested(int pane);
 
 protected:

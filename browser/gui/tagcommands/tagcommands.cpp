@@ -217,7 +217,8 @@ void TagCommands::buildCorrectionMenu()
 {
     mnHosei_->setTitle(U("補正変換(&H)"));
     for (int i = 0; i < 8; ++i) {
-        auto* a = new QAction(U(kHoseiCaptions[i]), mnHosei_);
+        // A separator has no caption: some styles draw a separator's text.
+        auto* a = new QAction(i == 5 ? QString() : U(kHoseiCaptions[i]), mnHosei_);
         a->setObjectName(QStringLiteral("mnHoseiList%1").arg(i));
         a->setSeparator(i == 5);
         a->setEnabled(false);
@@ -374,9 +375,10 @@ void TagCommands::buildTimeTagMenu()
 {
     mnTimeTag_->setTitle(U("歌詞ファイル編集(&L)"));
     for (int i = 0; i < 16; ++i) {
-        auto* a = new QAction(U(kTimeTagCaptions[i]), mnTimeTag_);
+        const bool separator = QByteArray(kTimeTagCaptions[i]) == "-";
+        auto* a = new QAction(separator ? QString() : U(kTimeTagCaptions[i]), mnTimeTag_);
         a->setObjectName(QStringLiteral("mnTimeTagList%1").arg(i));
-        a->setSeparator(QByteArray(kTimeTagCaptions[i]) == "-");
+        a->setSeparator(separator);
         a->setCheckable(i == 0);
         a->setEnabled(false);
         connect(a, &QAction::triggered, this, [this, i] { RunTagCommand(i); });
