@@ -19,6 +19,7 @@
 #include "browser/gui/panes/panedragdrop.h"
 #include "browser/gui/player/playerstrip.h"
 #include "browser/gui/quickaccess/quickaccessmenu.h"
+#include "browser/gui/songinfo/songinfoarea.h"
 #include "browser/gui/tagcommands/tagcommands.h"
 
 #include <QAction>
@@ -95,6 +96,8 @@ FormMain::FormMain(FormMainServices services, QWidget* parent)
     buildMenus();
     buildToolBar();
     createAreas();
+    songInfo_ = new SongInfoArea(*this, bench_, this);
+    songInfo_->registerCommands(commands_);
     buildStatusBar();
     connectPaneViews();
     lists_->attach();
@@ -191,6 +194,7 @@ void FormMain::connectPaneViews()
         connect(view, &FilePaneView::fileListClosing, lyrics_, &LyricsPane::clearIfShownFrom);
         connect(view, &FilePaneView::rowShowRequested, this, &FormMain::ShowRow);
         connect(view, &FilePaneView::editRequested, lyrics_, &LyricsPane::requestEdit);
+        connect(view, &FilePaneView::songEditRequested, songInfo_, &SongInfoArea::EditRow);
         connect(view, &FilePaneView::rowMenuRequested, this, &FormMain::PopupRightClickMenu);
         connect(view, &FilePaneView::quickMenuRequested, quick_, &QuickAccessMenu::Popup);
     }
@@ -326,8 +330,7 @@ void FormMain::ShowHelp()
 
 void FormMain::ShowAbout()
 {
-    services_.prompter->message(QStringLiteral("Melwick Ex\nVersion %1").arg(QStringLiteral(MWEX_VERSION_TEXT)),
-                                MessageIcon::Information, MessageButtons::Ok, QString::fromUtf8("Melwick Ex について"));
+    songInfo_->ShowAbout();
 }
 
 void FormMain::RunCommand(const QString& key)

@@ -77,6 +77,7 @@ class LyricSourceChooser;
 class LyricsPane;
 class QuickAccessMenu;
 class PlayerStrip;
+class SongInfoArea;
 class TagCommands;
 class WindowLayout;
 
@@ -371,6 +372,7 @@ private:
     QMenu* mnSelectSearch_ = nullptr;
     QuickAccessMenu* quick_ = nullptr;
     FileOperations* fileOps_ = nullptr;
+    SongInfoArea* songInfo_ = nullptr;
     QMenu* mnRightClick_ = nullptr;
     std::array<QAction*, 6> mnRightClickList_{};
     QMenu* mnDropFile_ = nullptr;

@@ -688,6 +688,8 @@ void FilePaneView::rowDoubleClick()
     press_.row = -1;
     if (pane().isLyricsMode())
         Q_EMIT editRequested();
+    else if (pane().view == PaneView::File && pane().selectedRow() >= 0)
+        Q_EMIT songEditRequested(index_, pane().selectedRow());
 }
 
 void FilePaneView::listKeyDown(QKeyEvent* event, bool* handled)

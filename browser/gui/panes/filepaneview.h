@@ -94,6 +94,8 @@ Q_SIGNALS:
     void rowShowRequested(int pane, int row);
     /// Enter or a double click on a lyrics row: the lyrics pane enters edit mode.
     void editRequested();
+    /// Enter or a double click on a song row: the song information editor opens on it.
+    void songEditRequested(int pane, int row);
     void rowMenuRequested(int pane, int row, const QPoint& globalPos);
     /// A press on a row was held long enough: the row may be dragged out (with Shift
     /// held at the press, the checked rows go along).
