@@ -114,22 +114,27 @@ FormMain::FormMain(FormMainServices services, QWidget* parent)
     tagCommands_ = new TagCommands(*this, bench_);
     tagCommands_->registerCommands(commands_);
 
+    connectDrops(*embed);
+
+    resize(DesignSize());
+    setMinimumSize(DesignSize());
+    ClearShown(1);
+    SetActivePane(0);
+}
+
+void FormMain::connectDrops(EmbedMenu& embed)
+{
     // Files dropped onto a row: the drop menu's entries and their handlers.
     PaneDragDrop::Handlers drops;
     drops.rename = [this](int i, int row, const QString& f) { fileOps_->DropRename(i, row, f); };
     drops.play = [this](int i, int row, const QString& f) { PlayDroppedLyrics(i, row, f); };
-    drops.embed = [embed](int i, int row, const QString& f) { embed->DropEmbed(i, row, f); };
+    drops.embed = [&embed](int i, int row, const QString& f) { embed.DropEmbed(i, row, f); };
     drops.correct = [this](int i, int row, const QString& f) { tagCommands_->DropCorrection(i, row, f); };
     drops.adjust = [this](int i, int row, const QString& f) { AdjustDroppedSong(i, row, f); };
     auto* dragDrop = new PaneDragDrop(bench_, *mnDropFile_, *timerDrop_, std::move(drops), this);
     dragDrop->attach();
     for (FilePaneView* view : views_)
         connect(view, &FilePaneView::rowDragRequested, dragDrop, &PaneDragDrop::startRowDrag);
-
-    resize(DesignSize());
-    setMinimumSize(DesignSize());
-    ClearShown(1);
-    SetActivePane(0);
 }
 
 FormMain::~FormMain()

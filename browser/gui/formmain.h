@@ -69,6 +69,7 @@ class PaneScan;
 class Prompter;
 class SettingsStore;
 
+class EmbedMenu;
 class FileOperations;
 class FormMain;
 class ListsArea;
@@ -283,6 +284,7 @@ private:
     void createAreas();
     void buildStatusBar();
     void connectPaneViews();
+    void connectDrops(EmbedMenu& embed);
     void connectLowerAreas();
     void connectPlayer();
     void registerPlayAlongCommands();
