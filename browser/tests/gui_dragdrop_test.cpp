@@ -14,6 +14,7 @@
 #include <QDropEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 #include <QToolTip>
@@ -213,6 +214,35 @@ TEST_F(DragDropTest, DropsFromTheSamePaneWithoutFilesOrOffTheRowsDoNothing)
     QTest::qWait(30);
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
     EXPECT_EQ(RowNames(0), (QStringList{"a.txt", "b.txt"}));
+}
+
+TEST_F(DragDropTest, ADragHeldNearTheBottomOfAListScrollsItAndLeavingStops)
+{
+    for (int i = 0; i < 80; ++i)
+        Touch(QStringLiteral("lyr/%1.txt").arg(i, 2, 10, QLatin1Char('0')), "x");
+    const QString song = Touch("elsewhere/b.mp3", synth::PlainMp3(10));
+    OpenPanes();
+    QTableView* list = window->listView(0);
+    QWidget* viewport = list->viewport();
+    QMimeData* data = Files({song});
+    const QPoint bottom(20, viewport->height() - 2);
+    QDragEnterEvent enter(bottom, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    QDragMoveEvent move(bottom, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    EXPECT_EQ(list->verticalScrollBar()->value(), 0);
+    QTRY_VERIFY(list->verticalScrollBar()->value() >= 3);
+    // The highlight follows the row now under the pointer.
+    EXPECT_EQ(DragDrop().highlightedRow(0), list->indexAt(bottom).row());
+    EXPECT_GT(DragDrop().highlightedRow(0), 0);
+
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(viewport, &leave);
+    const int stoppedAt = list->verticalScrollBar()->value();
+    QTest::qWait(200);
+    EXPECT_EQ(list->verticalScrollBar()->value(), stoppedAt);
+    EXPECT_EQ(DragDrop().highlightedRow(0), -1);
+    delete data;
 }
 
 TEST_F(DragDropTest, ADragCarriesTheRowAndWithShiftEveryCheckedRowOnce)

@@ -18,7 +18,9 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QHeaderView>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
 #include <QUrl>
@@ -76,6 +78,10 @@ PaneDragDrop::PaneDragDrop(const Workbench& bench, QMenu& dropMenu, QTimer& time
     , handlers_(std::move(handlers))
 {
     setObjectName(QStringLiteral("PaneDragDrop"));
+    autoScroll_ = new QTimer(this);
+    autoScroll_->setObjectName(QStringLiteral("DropAutoScroll"));
+    autoScroll_->setInterval(60);
+    connect(autoScroll_, &QTimer::timeout, this, &PaneDragDrop::autoScrollStep);
 }
 
 void PaneDragDrop::attach()
@@ -204,14 +210,17 @@ int PaneDragDrop::rowAt(int pane, const QPoint& viewportPos) const
 bool PaneDragDrop::dragEvent(int pane, QEvent* event)
 {
     if (event->type() == QEvent::DragLeave) {
+        autoScroll_->stop();
         clearHighlight();
         return true;
     }
     auto* drag = static_cast<QDropEvent*>(event);
     if (event->type() == QEvent::Drop) {
+        autoScroll_->stop();
         drop(pane, drag);
         return true;
     }
+    followEdge(pane, acceptable(pane, drag->mimeData()) ? drag->position().toPoint() : QPoint(-1, -1));
     const int row = acceptable(pane, drag->mimeData()) ? rowAt(pane, drag->position().toPoint()) : -1;
     if (row < 0) {
         clearHighlight();
@@ -305,6 +314,37 @@ void PaneDragDrop::showDropMenu()
     chosen_ = -1;
     if (handler && *handler)
         (*handler)(pane, row, dropped);
+}
+
+void PaneDragDrop::followEdge(int pane, const QPoint& viewportPos)
+{
+    const QWidget* viewport = list(pane)->viewport();
+    const int margin = qMax(8, list(pane)->verticalHeader()->defaultSectionSize() / 2);
+    const bool nearEdge = viewportPos.x() >= 0 && (viewportPos.y() < margin || viewportPos.y() >= viewport->height() - margin);
+    scrollPane_ = pane;
+    scrollPos_ = viewportPos;
+    if (!nearEdge)
+        autoScroll_->stop();
+    else if (!autoScroll_->isActive())
+        autoScroll_->start();
+}
+
+void PaneDragDrop::autoScrollStep()
+{
+    QTableView* view = list(scrollPane_);
+    QScrollBar* bar = view->verticalScrollBar();
+    const int before = bar->value();
+    bar->setValue(before + (scrollPos_.y() < view->viewport()->height() / 2 ? -1 : 1) * bar->singleStep());
+    if (bar->value() == before) {
+        autoScroll_->stop();
+        return;
+    }
+    // The row under the pointer is now another one.
+    const int row = rowAt(scrollPane_, scrollPos_);
+    if (row >= 0) {
+        clearHighlight();
+        setHighlight(scrollPane_, row);
+    }
 }
 
 // The drop target's highlight -------------------------------------------------------

@@ -83,6 +83,9 @@ private:
     void setHighlight(int pane, int row);
     void clearHighlight();
     bool dragEvent(int pane, QEvent* event);
+    /// Near the top or bottom edge of a list a drag scrolls it, so far rows can be reached.
+    void followEdge(int pane, const QPoint& viewportPos);
+    void autoScrollStep();
     void drop(int pane, QDropEvent* event);
     bool mouseEvent(int pane, QMouseEvent* event);
     void runDrag();
@@ -97,6 +100,9 @@ private:
     QPointer<QWidget> highlight_;
     int highlightPane_ = -1;
     int highlightRow_ = -1;
+    QTimer* autoScroll_ = nullptr;
+    int scrollPane_ = -1;
+    QPoint scrollPos_;
     // The drop waiting for its menu.
     QString dropSource_;
     QString dropTarget_;
