@@ -83,6 +83,29 @@ TEST_F(RealFoldersTest, APaneKeepsItsFolderAndAGoneFolderIsKeptForLater)
     EXPECT_EQ(store.text("Init", "LastFolder1", {}), folder);
 }
 
+TEST_F(RealFoldersTest, TheTreeScrollsToTheStoredFolderAtStart)
+{
+    // A folder deep below many others: the tree reads its parents after the start.
+    for (int i = 0; i < 40; ++i)
+        QDir().mkpath(folder + QStringLiteral("/d%1").arg(i, 2, 10, QLatin1Char('0')));
+    const QString deep = folder + "/d39/inner/deepest";
+    QDir().mkpath(deep);
+    store.setText("Init", "LastFolder0", deep);
+    Open();
+    QTreeView* tree = Find<QTreeView>("FTV0");
+    auto inView = [tree] {
+        const QRect r = tree->visualRect(tree->currentIndex());
+        return r.isValid() && tree->viewport()->rect().contains(r.center());
+    };
+    for (int i = 0; i < 1500 && !inView(); ++i)
+        QTest::qWait(10);
+    EXPECT_EQ(QDir::cleanPath(static_cast<QFileSystemModel*>(tree->model())->filePath(tree->currentIndex())), deep);
+    EXPECT_TRUE(inView()) << "rect " << tree->visualRect(tree->currentIndex()).y() << " h " << tree->viewport()->height()
+                          << " expanded parent " << tree->isExpanded(tree->currentIndex().parent()) << " root "
+                          << static_cast<QFileSystemModel*>(tree->model())->filePath(tree->rootIndex()).toStdString()
+                          << " visible " << tree->isVisible();
+}
+
 TEST_F(RealFoldersTest, LeavingEditModeAfterTheFileWasDeletedShowsItIsGone)
 {
     Touch("gone.txt", "[00:01]la\r\n");

@@ -74,7 +74,8 @@ void FilePaneView::build(const QString& startFolder)
     p.folder = p.lastDrive;
     connectControls();
     for (QObject* o : {static_cast<QObject*>(ui_.title), static_cast<QObject*>(ui_.drives), static_cast<QObject*>(ui_.tree),
-                       static_cast<QObject*>(ui_.list), static_cast<QObject*>(ui_.list->viewport())})
+                       static_cast<QObject*>(ui_.list), static_cast<QObject*>(ui_.list->viewport()),
+                       static_cast<QObject*>(ui_.tree->viewport())})
         o->installEventFilter(this);
 }
 
@@ -100,14 +101,12 @@ void FilePaneView::connectControls()
     connect(ui_.tree->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { onTreeCurrentChanged(ui_.tree->currentIndex()); });
     connect(ui_.folders, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
-        // The folder chosen before the tree had read its parents comes into view once
-        // its parent is read.
+        // The folder chosen before the tree had read its parents comes into view as they
+        // are read (each listing read may push it down), until the user moves the tree.
+        Q_UNUSED(loaded);
         const QModelIndex current = ui_.tree->currentIndex();
-        if (!scrollPending_ || !current.isValid() || !ui_.tree->selectionModel()->isSelected(current))
-            return;
-        ui_.tree->scrollTo(current, QAbstractItemView::PositionAtCenter);
-        if (QDir::cleanPath(loaded) == QDir::cleanPath(ui_.folders->filePath(current.parent())))
-            scrollPending_ = false;
+        if (scrollPending_ && current.isValid() && ui_.tree->selectionModel()->isSelected(current))
+            ui_.tree->scrollTo(current, QAbstractItemView::PositionAtCenter);
     });
     connect(ui_.list->horizontalHeader(), &QHeaderView::sectionClicked, this, &FilePaneView::sortByColumn);
     connect(ui_.list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
@@ -583,9 +582,13 @@ bool FilePaneView::eventFilter(QObject* watched, QEvent* event)
         activate();
         return false;
     }
+    if (watched == ui_.tree->viewport() && (type == QEvent::MouseButtonPress || type == QEvent::Wheel))
+        scrollPending_ = false; // the user moves the tree now
     if (watched == ui_.tree) {
         if (type == QEvent::FocusIn)
             activate();
+        if (type == QEvent::KeyPress)
+            scrollPending_ = false;
         return type == QEvent::KeyPress && treeKeyPress(static_cast<QKeyEvent*>(event));
     }
     if (watched == ui_.list) {
