@@ -169,6 +169,8 @@ TEST_F(SongInfoTest, AnRmpPrefersInfoAndAnId3v2FileOpensInModeZero)
     for (const char* name : {"ComWrite", "ComRMP", "ComMP3"})
         EXPECT_FALSE(Find<QPushButton>(refused.get(), name)->isEnabled()) << name;
     EXPECT_FALSE(Find<QLineEdit>(refused.get(), "TxtTitle")->isEnabled());
+    EXPECT_FALSE(Find<QLabel>(refused.get(), "lblLyrics")->isEnabled());
+    EXPECT_FALSE(Find<QPlainTextEdit>(refused.get(), "TxtLyrics")->isEnabled());
     Shot(refused.get(), "songinfo-mode0-refused");
 }
 
