@@ -3,11 +3,10 @@
 # a refused ID3v2 file — taken by its window tests under Xvfb, as PNGs.
 #   scripts/screenshot-songinfo.sh [OUTPUT_FOLDER]   (default: build/shots)
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${MWEX_BUILD_DIR:-$root/build}
+source "$(dirname "$0")/screenshot-common.sh"
+shot_build browser_gui_tests
 out=${1:-$build/shots}
-source "$root/scripts/lib/guishots.sh"
 mkdir -p "$out"
 rm -f "$out"/songinfo-*.png
-gui_test_shots "$build" "$out" 'SongInfoTest.*'
+shot_tests "$out" "$build/browser/browser_gui_tests" --gtest_filter='SongInfoTest.*'
 ls -1 "$out"/songinfo-*.png
