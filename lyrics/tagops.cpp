@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace lyrics {
 namespace {
@@ -86,25 +87,49 @@ bool TagCommandApplies(TagCommand command, TagKind kind)
 
 QString UnifyTags(QStringView text, TagLayout layout)
 {
-    return RewriteTags(text, [layout](const TagMatch& m, QString& out) { AppendTimeTag(out, m.msec(), layout); });
+    return RewriteTagTimes(text, [layout](const TagMatch& m) { return TagTime{m.msec(), layout}; });
 }
 
 QString ShiftAllTags(QStringView text, qint64 msec)
 {
-    return RewriteTags(text, [msec](const TagMatch& m, QString& out) { AppendTimeTag(out, m.msec() + msec, m.layout); });
+    return RewriteTagTimes(text, [msec](const TagMatch& m) { return TagTime{m.msec() + msec, m.layout}; });
 }
+
+namespace {
+
+/// One tag's line in the expanded text of NormalizeLineHeadTags.
+struct LineRecord {
+    std::uint32_t msec;
+    qsizetype start; // of its tag
+    qsizetype end;
+};
+
+/// Stable sort by time: two counting passes over 12-bit digits (times stay below 2^24).
+void SortByTime(std::vector<LineRecord>& records)
+{
+    constexpr int kBits = 12;
+    constexpr std::uint32_t kMask = (1u << kBits) - 1;
+    std::vector<LineRecord> other(records.size());
+    for (int shift = 0; shift < 2 * kBits; shift += kBits) {
+        std::vector<size_t> count(kMask + 2, 0);
+        for (const LineRecord& r : records)
+            ++count[((r.msec >> shift) & kMask) + 1];
+        for (size_t i = 1; i < count.size(); ++i)
+            count[i] += count[i - 1];
+        for (const LineRecord& r : records)
+            other[count[(r.msec >> shift) & kMask]++] = r;
+        records.swap(other);
+    }
+}
+
+} // namespace
 
 QString NormalizeLineHeadTags(QStringView text)
 {
     // Expand: one line per tag, each tag followed by the text behind the line's last tag.
-    struct Record {
-        int msec;
-        qsizetype start; // of its tag in `expanded`
-        qsizetype end;
-    };
-    QString expanded;
-    expanded.reserve(text.size() + text.size() / 4 + 16);
-    std::vector<Record> records;
+    TextBuilder expanded(text.size() + text.size() / 4 + 16);
+    std::vector<LineRecord> records;
+    records.reserve(size_t(text.size() / 32));
     qsizetype lastLineEnd = 0; // end of the expanded line of the last tag, terminator included
     std::vector<TagMatch> tags;
     ForEachLine(text, [&](QStringView line, QStringView terminator) {
@@ -112,13 +137,15 @@ QString NormalizeLineHeadTags(QStringView text)
         for (TagMatch m = FindNextTag(line); m.found(); m = FindNextTag(line, m.end()))
             tags.push_back(m);
         if (tags.empty()) {
-            expanded.append(line).append(terminator);
+            expanded.append(line);
+            expanded.append(terminator);
             return;
         }
         const QStringView lineText = line.sliced(tags.back().end());
         for (size_t k = 0; k < tags.size(); ++k) {
-            records.push_back({tags[k].msec(), expanded.size(), 0});
-            tags[k].appendNormalized(expanded);
+            records.push_back({std::uint32_t(tags[k].msec()), expanded.size(), 0});
+            char16_t* p = expanded.reserve(12);
+            expanded.commit(WriteTimeTag(p, tags[k].msec(), tags[k].layout));
             expanded.append(lineText);
             // A last line without a line break still gets one between its copies.
             expanded.append(k + 1 < tags.size() ? QStringView(kCrLfUtf16) : terminator);
@@ -126,34 +153,36 @@ QString NormalizeLineHeadTags(QStringView text)
         }
     });
     if (records.empty())
-        return expanded;
+        return expanded.take();
 
     // Each record runs to the next tag; the last one to its line's end.
     for (size_t i = 0; i + 1 < records.size(); ++i)
         records[i].end = records[i + 1].start;
     records.back().end = lastLineEnd;
     const qsizetype preambleEnd = records.front().start;
-    std::stable_sort(records.begin(), records.end(), [](const Record& a, const Record& b) { return a.msec < b.msec; });
+    SortByTime(records);
 
-    const QStringView all(expanded);
-    QString out;
-    out.reserve(expanded.size() + 2);
+    const QStringView all = expanded.view();
+    TextBuilder out(all.size() + 2);
     out.append(all.first(preambleEnd));
     // Only the text's last line can lack a line break; a record without one that no
     // longer comes last lends its missing break to the end of the text instead.
     bool movedBreak = false;
+    constexpr size_t kAhead = 8; // the lines are gathered in time order: fetch ahead
     for (size_t i = 0; i < records.size(); ++i) {
+        if (i + kAhead < records.size())
+            __builtin_prefetch(all.utf16() + records[i + kAhead].start);
         const QStringView r = all.sliced(records[i].start, records[i].end - records[i].start);
         out.append(r);
         if (i + 1 < records.size() && !r.endsWith(kCrLf)) {
-            out.append(kCrLf);
+            out.append(kCrLfUtf16);
             movedBreak = true;
         }
     }
-    if (movedBreak && out.endsWith(kCrLf))
-        out.chop(2);
+    if (movedBreak && out.endsWith(kCrLfUtf16))
+        out.truncate(out.size() - 2);
     out.append(all.sliced(lastLineEnd));
-    return out;
+    return out.take();
 }
 
 QString RepairKaraokeReversals(QStringView text)
@@ -164,15 +193,16 @@ QString RepairKaraokeReversals(QStringView text)
         qsizetype source; // index of the tag whose text it takes
     };
     std::vector<Full> tags;
-    qsizetype offset = 0;
-    for (QStringView rest = text;;) {
-        const TagSplit s = SplitAtFirstFullTag(rest);
-        if (s.tag.isEmpty())
-            break;
-        const qsizetype pos = offset + s.before.size();
-        tags.push_back({pos, ParseTimeTag(s.tag), qsizetype(tags.size())});
-        offset = pos + kFullTagLength;
-        rest = s.after;
+    tags.reserve(size_t(text.size() / 16));
+    const char16_t* chars = text.utf16();
+    for (qsizetype p = 0; p + kFullTagLength <= text.size();) {
+        if (chars[p] != u'[' || !IsFullTagAt(text, p)) {
+            ++p;
+            continue;
+        }
+        auto two = [chars](qsizetype at) { return (chars[at] - u'0') * 10 + (chars[at + 1] - u'0'); };
+        tags.push_back({p, two(p + 1) * 60000 + two(p + 4) * 1000 + two(p + 7) * 10, qsizetype(tags.size())});
+        p += kFullTagLength;
     }
     if (tags.size() < 2)
         return text.toString();
@@ -184,8 +214,7 @@ QString RepairKaraokeReversals(QStringView text)
             tags[size_t(i)].source = tags[size_t(i) + 1].source;
         }
     }
-    QString out;
-    out.reserve(text.size());
+    TextBuilder out(text.size());
     qsizetype from = 0;
     for (const Full& t : tags) {
         out.append(text.sliced(from, t.position - from));
@@ -193,18 +222,18 @@ QString RepairKaraokeReversals(QStringView text)
         from = t.position + kFullTagLength;
     }
     out.append(text.sliced(from));
-    return out;
+    return out.take();
 }
 
-AdvanceLine DecomposeAdvanceLine(QStringView line, QStringView terminator)
+namespace {
+
+/// DecomposeAdvanceLine without rebuilding the line's text: `a.Text` stays empty.
+void DecomposeParts(QStringView line, QStringView terminator, AdvanceLine& a)
 {
-    AdvanceLine a;
     a.Terminator = terminator;
     const TagMatch first = FindNextTag(line);
-    if (!first.found()) {
-        a.Text = line.toString();
-        return a;
-    }
+    if (!first.found())
+        return;
     a.Tagged = true;
     const bool severalTags = FindNextTag(line, first.end()).found();
     const TagSplit head = SplitAtFirstFullTag(line);
@@ -240,6 +269,47 @@ AdvanceLine DecomposeAdvanceLine(QStringView line, QStringView terminator)
     }
     a.HeadMs = ParseTimeTag(a.HeadTag);
     a.LastMs = a.LastTag.isEmpty() ? 0 : ParseTimeTag(a.LastTag);
+}
+
+/// A line of AdjustLineAdvance: its parts and the line itself (the text of an untagged line).
+struct PartsLine {
+    AdvanceLine parts;
+    QStringView line;
+};
+
+/// Appends the line as DecomposeAdvanceLine's Text gives it, optionally without its
+/// trailing blanks.
+void AppendLineText(TextBuilder& out, const PartsLine& l, bool chopBlanks)
+{
+    const qsizetype start = out.size();
+    const AdvanceLine& a = l.parts;
+    if (!a.Tagged) {
+        out.append(l.line);
+    } else {
+        out.append(a.Before);
+        out.append(a.HeadTag);
+        out.append(a.Middle);
+        out.append(a.LastTag);
+        out.append(a.After);
+    }
+    if (chopBlanks) {
+        qsizetype n = out.size();
+        while (n > start && out.at(n - 1) == u' ')
+            --n;
+        out.truncate(n);
+    }
+}
+
+} // namespace
+
+AdvanceLine DecomposeAdvanceLine(QStringView line, QStringView terminator)
+{
+    AdvanceLine a;
+    DecomposeParts(line, terminator, a);
+    if (!a.Tagged) {
+        a.Text = line.toString();
+        return a;
+    }
     a.Text.reserve(line.size());
     a.Text.append(a.Before).append(a.HeadTag).append(a.Middle).append(a.LastTag).append(a.After);
     return a;
@@ -252,11 +322,14 @@ QString AdjustLineAdvance(QStringView text, int maxAdvanceMsec, bool removeMode)
         if (!IsWrittenFullTag(m))
             return text.toString();
     }
-    std::vector<AdvanceLine> lines;
+    std::vector<PartsLine> lines;
+    lines.reserve(size_t(text.count(QLatin1Char('\r'))) + 1);
     qsizetype firstTagged = -1, lastTagged = -1;
     ForEachLine(text, [&](QStringView line, QStringView terminator) {
-        lines.push_back(DecomposeAdvanceLine(line, terminator));
-        if (lines.back().Tagged) {
+        lines.emplace_back();
+        lines.back().line = line;
+        DecomposeParts(line, terminator, lines.back().parts);
+        if (lines.back().parts.Tagged) {
             if (firstTagged < 0)
                 firstTagged = qsizetype(lines.size()) - 1;
             lastTagged = qsizetype(lines.size()) - 1;
@@ -265,53 +338,66 @@ QString AdjustLineAdvance(QStringView text, int maxAdvanceMsec, bool removeMode)
     if (firstTagged < 0 || firstTagged == lastTagged)
         return text.toString();
 
-    QString out;
-    out.reserve(text.size() + text.size() / 4 + 32);
+    TextBuilder out(text.size() + text.size() / 4 + 32);
     if (removeMode) {
-        for (const AdvanceLine& l : lines)
-            out.append(ChopTrailingBlanks(l.Text)).append(l.Terminator);
-        return out;
+        for (const PartsLine& l : lines) {
+            AppendLineText(out, l, true);
+            out.append(l.parts.Terminator);
+        }
+        return out.take();
     }
 
     const int maxAdvance = std::max(0, maxAdvanceMsec);
     for (qsizetype i = 0; i <= firstTagged; ++i) {
-        out.append(ChopTrailingBlanks(lines[size_t(i)].Text));
+        AppendLineText(out, lines[size_t(i)], true);
         if (i < firstTagged)
-            out.append(lines[size_t(i)].Terminator);
+            out.append(lines[size_t(i)].parts.Terminator);
     }
-    const AdvanceLine* prev = &lines[size_t(firstTagged)];
-    QString pending;
-    QString emitted;
+    const AdvanceLine* prev = &lines[size_t(firstTagged)].parts;
+    TextBuilder pending(256);
+    qsizetype emittedStart = -1; // where the last tagged line's text begins in `out`
     for (qsizetype j = firstTagged + 1; j <= lastTagged; ++j) {
-        AdvanceLine& line = lines[size_t(j)];
+        AdvanceLine& line = lines[size_t(j)].parts;
         if (!line.Tagged) {
-            pending.append(ChopTrailingBlanks(line.Text)).append(line.Terminator);
+            AppendLineText(pending, lines[size_t(j)], true);
+            pending.append(line.Terminator);
             continue;
         }
         const bool prevOpen = prev->NoLastTag || (prev->After.isEmpty() && !prev->Middle.isEmpty() && !prev->LastTag.isEmpty());
         const bool startsWithTag = line.Before.isEmpty();
-        QString advance;
+        char16_t advance[12];
+        qsizetype advanceLength = 0;
         if (prevOpen && startsWithTag) {
             qint64 gap = qint64(line.HeadMs) - prev->LastMs;
             if (gap >= 1)
-                advance = FormatTimeTag(line.HeadMs - std::min<qint64>(gap, maxAdvance), TagLayout::Hundredths);
+                advanceLength = WriteTimeTag(advance, line.HeadMs - std::min<qint64>(gap, maxAdvance), TagLayout::Hundredths) - advance;
         }
         if (line.NoLastTag)
             line.Middle = QStringView(kBlank);
-        emitted.clear();
-        emitted.append(line.Before).append(advance).append(line.HeadTag).append(line.Middle).append(line.LastTag).append(line.After);
-        out.append(advance).append(prev->Terminator).append(pending).append(emitted);
-        pending.clear();
+        out.append(QStringView(advance, advanceLength));
+        out.append(prev->Terminator);
+        out.append(pending.view());
+        pending.truncate(0);
+        emittedStart = out.size();
+        out.append(line.Before);
+        out.append(QStringView(advance, advanceLength));
+        out.append(line.HeadTag);
+        out.append(line.Middle);
+        out.append(line.LastTag);
+        out.append(line.After);
         prev = &line;
     }
     // A closing line of tags only ("[advance][head] ") gets its head tag again, so that
     // it keeps a last tag.
+    const QStringView emitted = emittedStart < 0 ? QStringView() : out.view().sliced(emittedStart);
     if (emitted.size() == 2 * kFullTagLength + 1 && CountFullTags(emitted) >= 2)
         out.append(prev->HeadTag);
     out.append(prev->Terminator);
-    for (size_t i = size_t(lastTagged) + 1; i < lines.size(); ++i)
-        out.append(lines[i].Text).append(lines[i].Terminator);
-    return out;
+    for (size_t i = size_t(lastTagged) + 1; i < lines.size(); ++i) {
+        AppendLineText(out, lines[i], false);
+        out.append(lines[i].parts.Terminator);
+    }
+    return out.take();
 }
 
 QString StripKaraokeTags(QStringView text)
