@@ -98,27 +98,28 @@ QString ShiftAllTags(QStringView text, qint64 msec)
 namespace {
 
 /// One tag's line in the expanded text of NormalizeLineHeadTags.
-struct LineRecord {
+struct LineKey {
     std::uint32_t msec;
     qsizetype start; // of its tag
     qsizetype end;
 };
 
 /// Stable sort by time: two counting passes over 12-bit digits (times stay below 2^24).
-void SortByTime(std::vector<LineRecord>& records)
+void SortByTime(std::vector<LineKey>& keys)
 {
     constexpr int kBits = 12;
     constexpr std::uint32_t kMask = (1u << kBits) - 1;
-    std::vector<LineRecord> other(records.size());
+    std::vector<LineKey> other(keys.size());
+    std::vector<size_t> count(kMask + 2);
     for (int shift = 0; shift < 2 * kBits; shift += kBits) {
-        std::vector<size_t> count(kMask + 2, 0);
-        for (const LineRecord& r : records)
-            ++count[((r.msec >> shift) & kMask) + 1];
+        std::fill(count.begin(), count.end(), 0);
+        for (const LineKey& k : keys)
+            ++count[((k.msec >> shift) & kMask) + 1];
         for (size_t i = 1; i < count.size(); ++i)
             count[i] += count[i - 1];
-        for (const LineRecord& r : records)
-            other[count[(r.msec >> shift) & kMask]++] = r;
-        records.swap(other);
+        for (const LineKey& k : keys)
+            other[count[(k.msec >> shift) & kMask]++] = k;
+        keys.swap(other);
     }
 }
 
@@ -128,8 +129,9 @@ QString NormalizeLineHeadTags(QStringView text)
 {
     // Expand: one line per tag, each tag followed by the text behind the line's last tag.
     TextBuilder expanded(text.size() + text.size() / 4 + 16);
-    std::vector<LineRecord> records;
-    records.reserve(size_t(text.size() / 32));
+    const size_t expectedLines = size_t(text.count(QLatin1Char('\n'))) + 1;
+    std::vector<LineKey> keys;
+    keys.reserve(expectedLines + expectedLines / 4);
     qsizetype lastLineEnd = 0; // end of the expanded line of the last tag, terminator included
     std::vector<TagMatch> tags;
     ForEachLine(text, [&](QStringView line, QStringView terminator) {
@@ -143,24 +145,23 @@ QString NormalizeLineHeadTags(QStringView text)
         }
         const QStringView lineText = line.sliced(tags.back().end());
         for (size_t k = 0; k < tags.size(); ++k) {
-            records.push_back({std::uint32_t(tags[k].msec()), expanded.size(), 0});
-            char16_t* p = expanded.reserve(12);
-            expanded.commit(WriteTimeTag(p, tags[k].msec(), tags[k].layout));
+            keys.push_back({std::uint32_t(tags[k].msec()), expanded.size(), 0});
+            expanded.commit(tags[k].writeNormalized(expanded.reserve(12)));
             expanded.append(lineText);
             // A last line without a line break still gets one between its copies.
             expanded.append(k + 1 < tags.size() ? QStringView(kCrLfUtf16) : terminator);
             lastLineEnd = expanded.size();
         }
     });
-    if (records.empty())
+    if (keys.empty())
         return expanded.take();
 
-    // Each record runs to the next tag; the last one to its line's end.
-    for (size_t i = 0; i + 1 < records.size(); ++i)
-        records[i].end = records[i + 1].start;
-    records.back().end = lastLineEnd;
-    const qsizetype preambleEnd = records.front().start;
-    SortByTime(records);
+    // Each line runs to the next tag; the last one to its line's end.
+    for (size_t i = 0; i + 1 < keys.size(); ++i)
+        keys[i].end = keys[i + 1].start;
+    keys.back().end = lastLineEnd;
+    const qsizetype preambleEnd = keys.front().start;
+    SortByTime(keys);
 
     const QStringView all = expanded.view();
     TextBuilder out(all.size() + 2);
@@ -168,13 +169,13 @@ QString NormalizeLineHeadTags(QStringView text)
     // Only the text's last line can lack a line break; a record without one that no
     // longer comes last lends its missing break to the end of the text instead.
     bool movedBreak = false;
-    constexpr size_t kAhead = 8; // the lines are gathered in time order: fetch ahead
-    for (size_t i = 0; i < records.size(); ++i) {
-        if (i + kAhead < records.size())
-            __builtin_prefetch(all.utf16() + records[i + kAhead].start);
-        const QStringView r = all.sliced(records[i].start, records[i].end - records[i].start);
+    constexpr size_t kAhead = 16; // the lines are gathered in time order: fetch ahead
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (i + kAhead < keys.size())
+            __builtin_prefetch(all.utf16() + keys[i + kAhead].start);
+        const QStringView r = all.sliced(keys[i].start, keys[i].end - keys[i].start);
         out.append(r);
-        if (i + 1 < records.size() && !r.endsWith(kCrLf)) {
+        if (i + 1 < keys.size() && !r.endsWith(kCrLf)) {
             out.append(kCrLfUtf16);
             movedBreak = true;
         }
@@ -271,20 +272,13 @@ void DecomposeParts(QStringView line, QStringView terminator, AdvanceLine& a)
     a.LastMs = a.LastTag.isEmpty() ? 0 : ParseTimeTag(a.LastTag);
 }
 
-/// A line of AdjustLineAdvance: its parts and the line itself (the text of an untagged line).
-struct PartsLine {
-    AdvanceLine parts;
-    QStringView line;
-};
-
-/// Appends the line as DecomposeAdvanceLine's Text gives it, optionally without its
-/// trailing blanks.
-void AppendLineText(TextBuilder& out, const PartsLine& l, bool chopBlanks)
+/// Appends the text DecomposeAdvanceLine gives a tagged line, or `line` itself for an
+/// untagged one, optionally without its trailing blanks.
+void AppendLineText(TextBuilder& out, const AdvanceLine& a, QStringView line, bool chopBlanks)
 {
     const qsizetype start = out.size();
-    const AdvanceLine& a = l.parts;
     if (!a.Tagged) {
-        out.append(l.line);
+        out.append(line);
     } else {
         out.append(a.Before);
         out.append(a.HeadTag);
@@ -298,6 +292,17 @@ void AppendLineText(TextBuilder& out, const PartsLine& l, bool chopBlanks)
             --n;
         out.truncate(n);
     }
+}
+
+/// Where the line holding position `pos` starts (lines end at CR LF).
+qsizetype LineStartOf(QStringView text, qsizetype pos)
+{
+    const char16_t* chars = text.utf16();
+    for (qsizetype q = pos - 2; q >= 0; --q) {
+        if (chars[q] == u'\r' && chars[q + 1] == u'\n')
+            return q + 2;
+    }
+    return 0;
 }
 
 } // namespace
@@ -318,85 +323,91 @@ AdvanceLine DecomposeAdvanceLine(QStringView line, QStringView terminator)
 QString AdjustLineAdvance(QStringView text, int maxAdvanceMsec, bool removeMode)
 {
     // Only texts whose every tag is written as "[mm:ss:hh]" are handled.
+    qsizetype firstTag = -1, lastTag = -1;
     for (TagMatch m = FindNextTag(text); m.found(); m = FindNextTag(text, m.end())) {
         if (!IsWrittenFullTag(m))
             return text.toString();
+        if (firstTag < 0)
+            firstTag = m.position;
+        lastTag = m.position;
     }
-    std::vector<PartsLine> lines;
-    lines.reserve(size_t(text.count(QLatin1Char('\r'))) + 1);
-    qsizetype firstTagged = -1, lastTagged = -1;
-    ForEachLine(text, [&](QStringView line, QStringView terminator) {
-        lines.emplace_back();
-        lines.back().line = line;
-        DecomposeParts(line, terminator, lines.back().parts);
-        if (lines.back().parts.Tagged) {
-            if (firstTagged < 0)
-                firstTagged = qsizetype(lines.size()) - 1;
-            lastTagged = qsizetype(lines.size()) - 1;
-        }
-    });
-    if (firstTagged < 0 || firstTagged == lastTagged)
+    if (firstTag < 0)
+        return text.toString();
+    // The first and the last tagged line; the lines in between are taken one at a time.
+    const qsizetype firstTagged = LineStartOf(text, firstTag);
+    const qsizetype lastTagged = LineStartOf(text, lastTag);
+    if (firstTagged == lastTagged)
         return text.toString();
 
     TextBuilder out(text.size() + text.size() / 4 + 32);
-    if (removeMode) {
-        for (const PartsLine& l : lines) {
-            AppendLineText(out, l, true);
-            out.append(l.parts.Terminator);
-        }
-        return out.take();
-    }
-
     const int maxAdvance = std::max(0, maxAdvanceMsec);
-    for (qsizetype i = 0; i <= firstTagged; ++i) {
-        AppendLineText(out, lines[size_t(i)], true);
-        if (i < firstTagged)
-            out.append(lines[size_t(i)].parts.Terminator);
-    }
-    const AdvanceLine* prev = &lines[size_t(firstTagged)].parts;
+    AdvanceLine prev;
+    AdvanceLine line;
     TextBuilder pending(256);
-    qsizetype emittedStart = -1; // where the last tagged line's text begins in `out`
-    for (qsizetype j = firstTagged + 1; j <= lastTagged; ++j) {
-        AdvanceLine& line = lines[size_t(j)].parts;
-        if (!line.Tagged) {
-            AppendLineText(pending, lines[size_t(j)], true);
-            pending.append(line.Terminator);
-            continue;
+    ForEachLine(text, [&](QStringView l, QStringView terminator) {
+        const qsizetype start = l.utf16() - text.utf16();
+        line = AdvanceLine();
+        if (start >= firstTagged && start <= lastTagged)
+            DecomposeParts(l, terminator, line);
+        else
+            line.Terminator = terminator;
+        if (removeMode) {
+            AppendLineText(out, line, l, true);
+            out.append(terminator);
+            return;
         }
-        const bool prevOpen = prev->NoLastTag || (prev->After.isEmpty() && !prev->Middle.isEmpty() && !prev->LastTag.isEmpty());
+        if (start < firstTagged) {
+            AppendLineText(out, line, l, true);
+            out.append(terminator);
+            return;
+        }
+        if (start == firstTagged) {
+            AppendLineText(out, line, l, true);
+            prev = line;
+            return;
+        }
+        if (start > lastTagged) {
+            AppendLineText(out, line, l, false);
+            out.append(terminator);
+            return;
+        }
+        if (!line.Tagged) {
+            AppendLineText(pending, line, l, true);
+            pending.append(terminator);
+            return;
+        }
+        const bool prevOpen = prev.NoLastTag || (prev.After.isEmpty() && !prev.Middle.isEmpty() && !prev.LastTag.isEmpty());
         const bool startsWithTag = line.Before.isEmpty();
         char16_t advance[12];
         qsizetype advanceLength = 0;
         if (prevOpen && startsWithTag) {
-            qint64 gap = qint64(line.HeadMs) - prev->LastMs;
+            qint64 gap = qint64(line.HeadMs) - prev.LastMs;
             if (gap >= 1)
                 advanceLength = WriteTimeTag(advance, line.HeadMs - std::min<qint64>(gap, maxAdvance), TagLayout::Hundredths) - advance;
         }
         if (line.NoLastTag)
             line.Middle = QStringView(kBlank);
         out.append(QStringView(advance, advanceLength));
-        out.append(prev->Terminator);
+        out.append(prev.Terminator);
         out.append(pending.view());
         pending.truncate(0);
-        emittedStart = out.size();
+        const qsizetype emittedStart = out.size();
         out.append(line.Before);
         out.append(QStringView(advance, advanceLength));
         out.append(line.HeadTag);
         out.append(line.Middle);
         out.append(line.LastTag);
         out.append(line.After);
-        prev = &line;
-    }
-    // A closing line of tags only ("[advance][head] ") gets its head tag again, so that
-    // it keeps a last tag.
-    const QStringView emitted = emittedStart < 0 ? QStringView() : out.view().sliced(emittedStart);
-    if (emitted.size() == 2 * kFullTagLength + 1 && CountFullTags(emitted) >= 2)
-        out.append(prev->HeadTag);
-    out.append(prev->Terminator);
-    for (size_t i = size_t(lastTagged) + 1; i < lines.size(); ++i) {
-        AppendLineText(out, lines[i], false);
-        out.append(lines[i].parts.Terminator);
-    }
+        prev = line;
+        if (start == lastTagged) {
+            // A closing line of tags only ("[advance][head] ") gets its head tag again, so
+            // that it keeps a last tag.
+            const QStringView emitted = out.view().sliced(emittedStart);
+            if (emitted.size() == 2 * kFullTagLength + 1 && CountFullTags(emitted) >= 2)
+                out.append(prev.HeadTag);
+            out.append(prev.Terminator);
+        }
+    });
     return out.take();
 }
 

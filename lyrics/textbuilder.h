@@ -7,7 +7,12 @@
 #include <QStringView>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 namespace lyrics {
 
@@ -62,6 +67,20 @@ private:
         begin_ = reinterpret_cast<char16_t*>(s_.data());
         p_ = begin_ + used;
         end_ = begin_ + s_.size();
+        adviseHugePages();
+    }
+
+    /// Texts of many megabytes are filled and read back in any order: on huge pages they
+    /// cost a fraction of the page faults and TLB misses of 4 KiB pages.
+    void adviseHugePages()
+    {
+#ifdef __linux__
+        constexpr std::uintptr_t kHuge = std::uintptr_t(2) << 20;
+        const std::uintptr_t from = (reinterpret_cast<std::uintptr_t>(begin_) + kHuge - 1) & ~(kHuge - 1);
+        const std::uintptr_t to = reinterpret_cast<std::uintptr_t>(end_) & ~(kHuge - 1);
+        if (to >= from + 2 * kHuge)
+            madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+#endif
     }
 
     QString s_;

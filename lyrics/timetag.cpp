@@ -121,6 +121,11 @@ void TagMatch::appendNormalized(QString& out) const
     AppendFields(out, minutes, seconds, fraction, layout, true);
 }
 
+char16_t* TagMatch::writeNormalized(char16_t* out) const
+{
+    return WriteFields(out, minutes, seconds, fraction, layout, true);
+}
+
 namespace {
 
 /// Reads 1..maxDigits digits from `p` (not beyond `end`); returns how many, their value
@@ -422,7 +427,7 @@ QString KeepLeadingTagOnly(QStringView text)
         if (!m.found()) {
             out.append(line);
         } else {
-            out.commit(WriteFields(out.reserve(12), m.minutes, m.seconds, m.fraction, m.layout, true));
+            out.commit(m.writeNormalized(out.reserve(12)));
             // The text in front of the tag and the rest are stripped as one, so that
             // no tag can form where they meet.
             joined.truncate(0);

@@ -41,6 +41,8 @@ struct TagMatch {
     /// The tag in its normalised form ("[1:2:3]" → "[01:02:3]").
     QString normalized() const;
     void appendNormalized(QString& out) const;
+    /// Writes the normalised tag at `out` (room for 12 characters); returns its end.
+    char16_t* writeNormalized(char16_t* out) const;
 };
 
 /// Whether a recognised tag starts at `pos`; fills `match` when it does.
