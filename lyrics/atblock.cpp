@@ -3,6 +3,7 @@
 #include "lyrics/numbers.h"
 #include "lyrics/timetag.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -206,18 +207,43 @@ CorrectionReading ReadCorrectionData(QStringView text, bool userTimeIsWinAmp)
     return r;
 }
 
-QString StripAtLines(QStringView text)
+namespace {
+
+const char* const kStrippedKeys[] = {"@flames", "@taggingby", "@editedby", "@totalsec", "@samplerate", "@offset",
+                                     "@timetype", "@silence", "@timeratio", "@artist", "@title", "@album",
+                                     "@bgfile", "@bgfolder"}; // "@silence" also covers "@silencemsec"
+
+/// A position in front of which no key line can start while StripAtLinesInPlace removes
+/// lines. The first key sits at or after the first "@" that begins one; each removal can
+/// join a line's head with what followed the removed line, which moves a match at most
+/// one key length (12) to the left, and there are at most 15 removals.
+qsizetype FirstPossibleKey(QStringView s)
 {
-    QString s = text.toString();
-    auto removeFirst = [&s](QLatin1StringView key) {
-        const qsizetype p = FindKey(s, key);
+    for (qsizetype p = s.indexOf(QLatin1Char('@')); p >= 0; p = s.indexOf(QLatin1Char('@'), p + 1)) {
+        for (const char* key : kStrippedKeys) {
+            if (MatchesKeyAt(s, p, QLatin1StringView(key)))
+                return std::max<qsizetype>(0, p - 15 * 12);
+        }
+    }
+    return -1;
+}
+
+void StripAtLinesInPlace(QString& s)
+{
+    // Most texts keep their @ lines at the end: the searches start shortly before the
+    // first key, so they do not walk the whole lyrics fifteen times.
+    const qsizetype from = FirstPossibleKey(s);
+    if (from < 0)
+        return;
+    auto removeFirst = [&s, from](QLatin1StringView key) {
+        const qsizetype p = FindKey(s, key, from);
         if (p >= 0)
             RemoveLineFrom(s, p);
     };
     for (const char* key : {"@flames", "@taggingby", "@editedby", "@totalsec", "@samplerate", "@offset", "@timetype"})
         removeFirst(QLatin1StringView(key));
     // "@silence" takes the first line of either silence key, "@silencemsec" the other.
-    const qsizetype p = FindKey(s, kSilence);
+    const qsizetype p = FindKey(s, kSilence, from);
     if (p >= 0) {
         const bool tookMsec = MatchesKeyAt(s, p, kSilenceMsec);
         RemoveLineFrom(s, p);
@@ -227,6 +253,14 @@ QString StripAtLines(QStringView text)
     }
     for (const char* key : {"@timeratio", "@artist", "@title", "@album", "@bgfile", "@bgfolder"})
         removeFirst(QLatin1StringView(key));
+}
+
+} // namespace
+
+QString StripAtLines(QStringView text)
+{
+    QString s = text.toString();
+    StripAtLinesInPlace(s);
     return s;
 }
 
@@ -273,9 +307,9 @@ QString FormatRatio(double ratio)
     return QString::fromLatin1(out.data(), static_cast<qsizetype>(out.size()));
 }
 
-QString AppendAtBlock(QStringView text, const CorrectionData& d)
+void ReplaceAtBlock(QString& out, const CorrectionData& d)
 {
-    QString out = StripAtLines(text);
+    StripAtLinesInPlace(out);
     if (!out.endsWith(kCrLf))
         out.append(kCrLf);
     if (!d.Artist.isEmpty())
@@ -297,6 +331,14 @@ QString AppendAtBlock(QStringView text, const CorrectionData& d)
     AppendLine(out, QLatin1StringView("@TaggingBy="), d.TaggingBy);
     if (!d.EditedBy.isEmpty())
         AppendLine(out, QLatin1StringView("@EditedBy="), d.EditedBy);
+}
+
+QString AppendAtBlock(QStringView text, const CorrectionData& d)
+{
+    QString out;
+    out.reserve(text.size() + 256);
+    out.append(text);
+    ReplaceAtBlock(out, d);
     return out;
 }
 

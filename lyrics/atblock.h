@@ -69,6 +69,8 @@ QString StripAtLines(QStringView text);
 
 /// Strips the known lines and appends the current-generation block.
 QString AppendAtBlock(QStringView text, const CorrectionData& data);
+/// AppendAtBlock done on `text` itself, without copying it.
+void ReplaceAtBlock(QString& text, const CorrectionData& data);
 
 /// A ratio as "@TimeRatio=" writes it: at most 15 significant digits, "." as decimal
 /// point, no exponent, no trailing zeros.

@@ -42,7 +42,7 @@ bool ConvertTags(QString& text, const SongFacts& song, const CorrectionData& lyr
     target.SilenceMsec = song.silenceMsec;
 
     int tags = 0;
-    QString converted = RewriteTags(text, [&](const TagMatch& m, QString& out) {
+    QString converted = RewriteTagTimes(text, [&](const TagMatch& m) {
         ++tags;
         const double t = m.msec();
         double v = 0;
@@ -60,7 +60,7 @@ bool ConvertTags(QString& text, const SongFacts& song, const CorrectionData& lyr
             v = std::floor(ShiftBySilenceOrOffset(t, lyrics, target));
             break;
         }
-        AppendTimeTag(out, FloorToInt(v), m.layout);
+        return TagTime{FloorToInt(v), m.layout};
     });
     if (tags == 0)
         return false;
@@ -75,7 +75,8 @@ bool ConvertTags(QString& text, const SongFacts& song, const CorrectionData& lyr
         target.HasOffset = true;
         target.Offset = 0;
     }
-    text = AppendAtBlock(converted, target);
+    ReplaceAtBlock(converted, target);
+    text = std::move(converted);
     return true;
 }
 
@@ -84,13 +85,12 @@ bool ApplyOffset(QString& text, const CorrectionData& lyrics)
     if (text.isEmpty() || !IsUsableRatio(lyrics.TimeRatio))
         return false;
     const qint64 shift = FloorToInt(lyrics.Offset / lyrics.TimeRatio);
-    const QString shifted = RewriteTags(text, [shift](const TagMatch& m, QString& out) {
-        AppendTimeTag(out, m.msec() + shift, m.layout);
-    });
+    QString shifted = RewriteTagTimes(text, [shift](const TagMatch& m) { return TagTime{m.msec() + shift, m.layout}; });
     CorrectionData data = lyrics;
     data.Offset = 0;
     data.HasOffset = true;
-    text = AppendAtBlock(shifted, data);
+    ReplaceAtBlock(shifted, data);
+    text = std::move(shifted);
     return true;
 }
 
@@ -113,7 +113,7 @@ bool AddCorrectionData(QString& text, const SongFacts& song, const CorrectionDat
         data.TaggingBy = userName;
         data.EditedBy.clear();
     }
-    text = AppendAtBlock(text, data);
+    ReplaceAtBlock(text, data);
     return true;
 }
 
@@ -121,7 +121,7 @@ bool UpdateOldCorrectionData(QString& text, const CorrectionReading& lyrics)
 {
     if (text.isEmpty() || lyrics.NoOlderData)
         return false;
-    text = AppendAtBlock(text, lyrics.data);
+    ReplaceAtBlock(text, lyrics.data);
     return true;
 }
 

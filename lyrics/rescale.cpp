@@ -18,30 +18,25 @@ RescaleResult RescaleTags(QStringView text, int firstOld, int lastOld, int first
     if (!(firstOld < lastOld && firstNew < lastNew))
         return {false, text.toString(), RescaleOrderMessage()};
     const double k = (double(lastNew) - firstNew) / (double(lastOld) - firstOld);
-    auto walk = [&](bool proportional, bool* negative) {
-        return RewriteTags(text, [&](const TagMatch& m, QString& out) {
-            const int t = m.msec();
-            double v;
-            if (t == firstOld)
-                v = firstNew;
-            else if (t == lastOld)
-                v = lastNew;
-            else if (proportional && t < firstOld)
-                v = std::floor(double(t) * firstNew / firstOld + 0.5);
-            else
-                v = std::floor((double(t) - firstOld) * k + 0.5) + firstNew;
-            if (v < 0)
-                *negative = true;
-            AppendTimeTag(out, v < 0 ? 0 : qint64(std::min(v, double(kMaxTagMsec))), m.layout);
-        });
+    auto scaled = [&](int t, bool proportional) {
+        if (t == firstOld)
+            return double(firstNew);
+        if (t == lastOld)
+            return double(lastNew);
+        if (proportional && t < firstOld)
+            return std::floor(double(t) * firstNew / firstOld + 0.5);
+        return std::floor((double(t) - firstOld) * k + 0.5) + firstNew;
     };
-    bool negative = false;
-    QString out = walk(false, &negative);
-    // A tag in front of the first reference that would fall below 0: the walk starts
-    // again, scaling such tags proportionally from 0. It runs once; a negative result
-    // that remains (new times below 0) is written as 0.
-    if (negative)
-        out = walk(true, &negative);
+    // A tag in front of the first reference that would fall below 0: the tags are scaled
+    // proportionally from 0 instead. A negative result that remains (new times below 0) is
+    // written as 0.
+    bool proportional = false;
+    for (TagMatch m = FindNextTag(text); m.found() && !proportional; m = FindNextTag(text, m.end()))
+        proportional = scaled(m.msec(), false) < 0;
+    QString out = RewriteTagTimes(text, [&](const TagMatch& m) {
+        const double v = scaled(m.msec(), proportional);
+        return TagTime{v < 0 ? 0 : qint64(std::min(v, double(kMaxTagMsec))), m.layout};
+    });
     return {true, std::move(out), {}};
 }
 

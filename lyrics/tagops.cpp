@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace lyrics {
 namespace {
@@ -86,25 +87,51 @@ bool TagCommandApplies(TagCommand command, TagKind kind)
 
 QString UnifyTags(QStringView text, TagLayout layout)
 {
-    return RewriteTags(text, [layout](const TagMatch& m, QString& out) { AppendTimeTag(out, m.msec(), layout); });
+    return RewriteTagTimes(text, [layout](const TagMatch& m) { return TagTime{m.msec(), layout}; });
 }
 
 QString ShiftAllTags(QStringView text, qint64 msec)
 {
-    return RewriteTags(text, [msec](const TagMatch& m, QString& out) { AppendTimeTag(out, m.msec() + msec, m.layout); });
+    return RewriteTagTimes(text, [msec](const TagMatch& m) { return TagTime{m.msec() + msec, m.layout}; });
 }
+
+namespace {
+
+/// One tag's line in the expanded text of NormalizeLineHeadTags.
+struct LineKey {
+    std::uint32_t msec;
+    qsizetype start; // of its tag
+    qsizetype end;
+};
+
+/// Stable sort by time: two counting passes over 12-bit digits (times stay below 2^24).
+void SortByTime(std::vector<LineKey>& keys)
+{
+    constexpr int kBits = 12;
+    constexpr std::uint32_t kMask = (1u << kBits) - 1;
+    std::vector<LineKey> other(keys.size());
+    std::vector<size_t> count(kMask + 2);
+    for (int shift = 0; shift < 2 * kBits; shift += kBits) {
+        std::fill(count.begin(), count.end(), 0);
+        for (const LineKey& k : keys)
+            ++count[((k.msec >> shift) & kMask) + 1];
+        for (size_t i = 1; i < count.size(); ++i)
+            count[i] += count[i - 1];
+        for (const LineKey& k : keys)
+            other[count[(k.msec >> shift) & kMask]++] = k;
+        keys.swap(other);
+    }
+}
+
+} // namespace
 
 QString NormalizeLineHeadTags(QStringView text)
 {
     // Expand: one line per tag, each tag followed by the text behind the line's last tag.
-    struct Record {
-        int msec;
-        qsizetype start; // of its tag in `expanded`
-        qsizetype end;
-    };
-    QString expanded;
-    expanded.reserve(text.size() + text.size() / 4 + 16);
-    std::vector<Record> records;
+    TextBuilder expanded(text.size() + text.size() / 4 + 16);
+    const size_t expectedLines = size_t(text.count(QLatin1Char('\n'))) + 1;
+    std::vector<LineKey> keys;
+    keys.reserve(expectedLines + expectedLines / 4);
     qsizetype lastLineEnd = 0; // end of the expanded line of the last tag, terminator included
     std::vector<TagMatch> tags;
     ForEachLine(text, [&](QStringView line, QStringView terminator) {
@@ -112,48 +139,51 @@ QString NormalizeLineHeadTags(QStringView text)
         for (TagMatch m = FindNextTag(line); m.found(); m = FindNextTag(line, m.end()))
             tags.push_back(m);
         if (tags.empty()) {
-            expanded.append(line).append(terminator);
+            expanded.append(line);
+            expanded.append(terminator);
             return;
         }
         const QStringView lineText = line.sliced(tags.back().end());
         for (size_t k = 0; k < tags.size(); ++k) {
-            records.push_back({tags[k].msec(), expanded.size(), 0});
-            tags[k].appendNormalized(expanded);
+            keys.push_back({std::uint32_t(tags[k].msec()), expanded.size(), 0});
+            expanded.commit(tags[k].writeNormalized(expanded.reserve(12)));
             expanded.append(lineText);
             // A last line without a line break still gets one between its copies.
             expanded.append(k + 1 < tags.size() ? QStringView(kCrLfUtf16) : terminator);
             lastLineEnd = expanded.size();
         }
     });
-    if (records.empty())
-        return expanded;
+    if (keys.empty())
+        return expanded.take();
 
-    // Each record runs to the next tag; the last one to its line's end.
-    for (size_t i = 0; i + 1 < records.size(); ++i)
-        records[i].end = records[i + 1].start;
-    records.back().end = lastLineEnd;
-    const qsizetype preambleEnd = records.front().start;
-    std::stable_sort(records.begin(), records.end(), [](const Record& a, const Record& b) { return a.msec < b.msec; });
+    // Each line runs to the next tag; the last one to its line's end.
+    for (size_t i = 0; i + 1 < keys.size(); ++i)
+        keys[i].end = keys[i + 1].start;
+    keys.back().end = lastLineEnd;
+    const qsizetype preambleEnd = keys.front().start;
+    SortByTime(keys);
 
-    const QStringView all(expanded);
-    QString out;
-    out.reserve(expanded.size() + 2);
+    const QStringView all = expanded.view();
+    TextBuilder out(all.size() + 2);
     out.append(all.first(preambleEnd));
     // Only the text's last line can lack a line break; a record without one that no
     // longer comes last lends its missing break to the end of the text instead.
     bool movedBreak = false;
-    for (size_t i = 0; i < records.size(); ++i) {
-        const QStringView r = all.sliced(records[i].start, records[i].end - records[i].start);
+    constexpr size_t kAhead = 16; // the lines are gathered in time order: fetch ahead
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (i + kAhead < keys.size())
+            __builtin_prefetch(all.utf16() + keys[i + kAhead].start);
+        const QStringView r = all.sliced(keys[i].start, keys[i].end - keys[i].start);
         out.append(r);
-        if (i + 1 < records.size() && !r.endsWith(kCrLf)) {
-            out.append(kCrLf);
+        if (i + 1 < keys.size() && !r.endsWith(kCrLf)) {
+            out.append(kCrLfUtf16);
             movedBreak = true;
         }
     }
-    if (movedBreak && out.endsWith(kCrLf))
-        out.chop(2);
+    if (movedBreak && out.endsWith(kCrLfUtf16))
+        out.truncate(out.size() - 2);
     out.append(all.sliced(lastLineEnd));
-    return out;
+    return out.take();
 }
 
 QString RepairKaraokeReversals(QStringView text)
@@ -164,15 +194,16 @@ QString RepairKaraokeReversals(QStringView text)
         qsizetype source; // index of the tag whose text it takes
     };
     std::vector<Full> tags;
-    qsizetype offset = 0;
-    for (QStringView rest = text;;) {
-        const TagSplit s = SplitAtFirstFullTag(rest);
-        if (s.tag.isEmpty())
-            break;
-        const qsizetype pos = offset + s.before.size();
-        tags.push_back({pos, ParseTimeTag(s.tag), qsizetype(tags.size())});
-        offset = pos + kFullTagLength;
-        rest = s.after;
+    tags.reserve(size_t(text.size() / 16));
+    const char16_t* chars = text.utf16();
+    for (qsizetype p = 0; p + kFullTagLength <= text.size();) {
+        if (chars[p] != u'[' || !IsFullTagAt(text, p)) {
+            ++p;
+            continue;
+        }
+        auto two = [chars](qsizetype at) { return (chars[at] - u'0') * 10 + (chars[at + 1] - u'0'); };
+        tags.push_back({p, two(p + 1) * 60000 + two(p + 4) * 1000 + two(p + 7) * 10, qsizetype(tags.size())});
+        p += kFullTagLength;
     }
     if (tags.size() < 2)
         return text.toString();
@@ -184,8 +215,7 @@ QString RepairKaraokeReversals(QStringView text)
             tags[size_t(i)].source = tags[size_t(i) + 1].source;
         }
     }
-    QString out;
-    out.reserve(text.size());
+    TextBuilder out(text.size());
     qsizetype from = 0;
     for (const Full& t : tags) {
         out.append(text.sliced(from, t.position - from));
@@ -193,18 +223,18 @@ QString RepairKaraokeReversals(QStringView text)
         from = t.position + kFullTagLength;
     }
     out.append(text.sliced(from));
-    return out;
+    return out.take();
 }
 
-AdvanceLine DecomposeAdvanceLine(QStringView line, QStringView terminator)
+namespace {
+
+/// DecomposeAdvanceLine without rebuilding the line's text: `a.Text` stays empty.
+void DecomposeParts(QStringView line, QStringView terminator, AdvanceLine& a)
 {
-    AdvanceLine a;
     a.Terminator = terminator;
     const TagMatch first = FindNextTag(line);
-    if (!first.found()) {
-        a.Text = line.toString();
-        return a;
-    }
+    if (!first.found())
+        return;
     a.Tagged = true;
     const bool severalTags = FindNextTag(line, first.end()).found();
     const TagSplit head = SplitAtFirstFullTag(line);
@@ -240,6 +270,51 @@ AdvanceLine DecomposeAdvanceLine(QStringView line, QStringView terminator)
     }
     a.HeadMs = ParseTimeTag(a.HeadTag);
     a.LastMs = a.LastTag.isEmpty() ? 0 : ParseTimeTag(a.LastTag);
+}
+
+/// Appends the text DecomposeAdvanceLine gives a tagged line, or `line` itself for an
+/// untagged one, optionally without its trailing blanks.
+void AppendLineText(TextBuilder& out, const AdvanceLine& a, QStringView line, bool chopBlanks)
+{
+    const qsizetype start = out.size();
+    if (!a.Tagged) {
+        out.append(line);
+    } else {
+        out.append(a.Before);
+        out.append(a.HeadTag);
+        out.append(a.Middle);
+        out.append(a.LastTag);
+        out.append(a.After);
+    }
+    if (chopBlanks) {
+        qsizetype n = out.size();
+        while (n > start && out.at(n - 1) == u' ')
+            --n;
+        out.truncate(n);
+    }
+}
+
+/// Where the line holding position `pos` starts (lines end at CR LF).
+qsizetype LineStartOf(QStringView text, qsizetype pos)
+{
+    const char16_t* chars = text.utf16();
+    for (qsizetype q = pos - 2; q >= 0; --q) {
+        if (chars[q] == u'\r' && chars[q + 1] == u'\n')
+            return q + 2;
+    }
+    return 0;
+}
+
+} // namespace
+
+AdvanceLine DecomposeAdvanceLine(QStringView line, QStringView terminator)
+{
+    AdvanceLine a;
+    DecomposeParts(line, terminator, a);
+    if (!a.Tagged) {
+        a.Text = line.toString();
+        return a;
+    }
     a.Text.reserve(line.size());
     a.Text.append(a.Before).append(a.HeadTag).append(a.Middle).append(a.LastTag).append(a.After);
     return a;
@@ -248,70 +323,92 @@ AdvanceLine DecomposeAdvanceLine(QStringView line, QStringView terminator)
 QString AdjustLineAdvance(QStringView text, int maxAdvanceMsec, bool removeMode)
 {
     // Only texts whose every tag is written as "[mm:ss:hh]" are handled.
+    qsizetype firstTag = -1, lastTag = -1;
     for (TagMatch m = FindNextTag(text); m.found(); m = FindNextTag(text, m.end())) {
         if (!IsWrittenFullTag(m))
             return text.toString();
+        if (firstTag < 0)
+            firstTag = m.position;
+        lastTag = m.position;
     }
-    std::vector<AdvanceLine> lines;
-    qsizetype firstTagged = -1, lastTagged = -1;
-    ForEachLine(text, [&](QStringView line, QStringView terminator) {
-        lines.push_back(DecomposeAdvanceLine(line, terminator));
-        if (lines.back().Tagged) {
-            if (firstTagged < 0)
-                firstTagged = qsizetype(lines.size()) - 1;
-            lastTagged = qsizetype(lines.size()) - 1;
-        }
-    });
-    if (firstTagged < 0 || firstTagged == lastTagged)
+    if (firstTag < 0)
+        return text.toString();
+    // The first and the last tagged line; the lines in between are taken one at a time.
+    const qsizetype firstTagged = LineStartOf(text, firstTag);
+    const qsizetype lastTagged = LineStartOf(text, lastTag);
+    if (firstTagged == lastTagged)
         return text.toString();
 
-    QString out;
-    out.reserve(text.size() + text.size() / 4 + 32);
-    if (removeMode) {
-        for (const AdvanceLine& l : lines)
-            out.append(ChopTrailingBlanks(l.Text)).append(l.Terminator);
-        return out;
-    }
-
+    TextBuilder out(text.size() + text.size() / 4 + 32);
     const int maxAdvance = std::max(0, maxAdvanceMsec);
-    for (qsizetype i = 0; i <= firstTagged; ++i) {
-        out.append(ChopTrailingBlanks(lines[size_t(i)].Text));
-        if (i < firstTagged)
-            out.append(lines[size_t(i)].Terminator);
-    }
-    const AdvanceLine* prev = &lines[size_t(firstTagged)];
-    QString pending;
-    QString emitted;
-    for (qsizetype j = firstTagged + 1; j <= lastTagged; ++j) {
-        AdvanceLine& line = lines[size_t(j)];
-        if (!line.Tagged) {
-            pending.append(ChopTrailingBlanks(line.Text)).append(line.Terminator);
-            continue;
+    AdvanceLine prev;
+    AdvanceLine line;
+    TextBuilder pending(256);
+    ForEachLine(text, [&](QStringView l, QStringView terminator) {
+        const qsizetype start = l.utf16() - text.utf16();
+        line = AdvanceLine();
+        if (start >= firstTagged && start <= lastTagged)
+            DecomposeParts(l, terminator, line);
+        else
+            line.Terminator = terminator;
+        if (removeMode) {
+            AppendLineText(out, line, l, true);
+            out.append(terminator);
+            return;
         }
-        const bool prevOpen = prev->NoLastTag || (prev->After.isEmpty() && !prev->Middle.isEmpty() && !prev->LastTag.isEmpty());
+        if (start < firstTagged) {
+            AppendLineText(out, line, l, true);
+            out.append(terminator);
+            return;
+        }
+        if (start == firstTagged) {
+            AppendLineText(out, line, l, true);
+            prev = line;
+            return;
+        }
+        if (start > lastTagged) {
+            AppendLineText(out, line, l, false);
+            out.append(terminator);
+            return;
+        }
+        if (!line.Tagged) {
+            AppendLineText(pending, line, l, true);
+            pending.append(terminator);
+            return;
+        }
+        const bool prevOpen = prev.NoLastTag || (prev.After.isEmpty() && !prev.Middle.isEmpty() && !prev.LastTag.isEmpty());
         const bool startsWithTag = line.Before.isEmpty();
-        QString advance;
+        char16_t advance[12];
+        qsizetype advanceLength = 0;
         if (prevOpen && startsWithTag) {
-            qint64 gap = qint64(line.HeadMs) - prev->LastMs;
+            qint64 gap = qint64(line.HeadMs) - prev.LastMs;
             if (gap >= 1)
-                advance = FormatTimeTag(line.HeadMs - std::min<qint64>(gap, maxAdvance), TagLayout::Hundredths);
+                advanceLength = WriteTimeTag(advance, line.HeadMs - std::min<qint64>(gap, maxAdvance), TagLayout::Hundredths) - advance;
         }
         if (line.NoLastTag)
             line.Middle = QStringView(kBlank);
-        emitted.clear();
-        emitted.append(line.Before).append(advance).append(line.HeadTag).append(line.Middle).append(line.LastTag).append(line.After);
-        out.append(advance).append(prev->Terminator).append(pending).append(emitted);
-        pending.clear();
-        prev = &line;
-    }
-    // A closing line of tags only ("[advance][head] ") gets its head tag again, so that
-    // it keeps a last tag.
-    if (emitted.size() == 2 * kFullTagLength + 1 && CountFullTags(emitted) >= 2)
-        out.append(prev->HeadTag);
-    out.append(prev->Terminator);
-    for (size_t i = size_t(lastTagged) + 1; i < lines.size(); ++i)
-        out.append(lines[i].Text).append(lines[i].Terminator);
-    return out;
+        out.append(QStringView(advance, advanceLength));
+        out.append(prev.Terminator);
+        out.append(pending.view());
+        pending.truncate(0);
+        const qsizetype emittedStart = out.size();
+        out.append(line.Before);
+        out.append(QStringView(advance, advanceLength));
+        out.append(line.HeadTag);
+        out.append(line.Middle);
+        out.append(line.LastTag);
+        out.append(line.After);
+        prev = line;
+        if (start == lastTagged) {
+            // A closing line of tags only ("[advance][head] ") gets its head tag again, so
+            // that it keeps a last tag.
+            const QStringView emitted = out.view().sliced(emittedStart);
+            if (emitted.size() == 2 * kFullTagLength + 1 && CountFullTags(emitted) >= 2)
+                out.append(prev.HeadTag);
+            out.append(prev.Terminator);
+        }
+    });
+    return out.take();
 }
 
 QString StripKaraokeTags(QStringView text)

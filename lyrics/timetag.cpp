@@ -5,7 +5,7 @@
 namespace lyrics {
 namespace {
 
-const QLatin1StringView kCrLf("\r\n");
+constexpr QStringView kCrLf16 = u"\r\n";
 
 bool IsDigit(QChar c)
 {
@@ -15,21 +15,6 @@ bool IsDigit(QChar c)
 int DigitValue(QChar c)
 {
     return c.unicode() - u'0';
-}
-
-/// Reads 1..maxDigits digits at `pos`; returns how many, their value in `value`.
-qsizetype ReadDigits(QStringView text, qsizetype pos, qsizetype maxDigits, int* value)
-{
-    qsizetype n = 0;
-    int v = 0;
-    while (pos + n < text.size() && IsDigit(text[pos + n])) {
-        if (n == maxDigits)
-            return 0; // too many digits for this field
-        v = v * 10 + DigitValue(text[pos + n]);
-        ++n;
-    }
-    *value = v;
-    return n;
 }
 
 int FractionUnit(TagLayout layout)
@@ -55,40 +40,65 @@ int FieldValue(QStringView s, qsizetype pos, qsizetype count)
     return v;
 }
 
-/// Appends "[mm:ss(:f)]" (or without brackets); the fraction has the layout's digits.
-void AppendFields(QString& out, int minutes, int seconds, int fraction, TagLayout layout, bool brackets)
+/// Writes "[mm:ss(:f)]" (or without brackets) at `buf`; the fraction has the layout's
+/// digits. Returns the end of what was written (at most 12 characters).
+char16_t* WriteFields(char16_t* buf, int minutes, int seconds, int fraction, TagLayout layout, bool brackets)
 {
-    char16_t buf[12];
-    int n = 0;
-    auto two = [&](int v) {
-        buf[n++] = char16_t(u'0' + v / 10 % 10);
-        buf[n++] = char16_t(u'0' + v % 10);
+    auto two = [&buf](int v) {
+        *buf++ = char16_t(u'0' + v / 10 % 10);
+        *buf++ = char16_t(u'0' + v % 10);
     };
     if (brackets)
-        buf[n++] = u'[';
+        *buf++ = u'[';
     two(minutes);
-    buf[n++] = u':';
+    *buf++ = u':';
     two(seconds);
     switch (layout) {
     case TagLayout::Seconds:
         break;
     case TagLayout::Tenths:
-        buf[n++] = u':';
-        buf[n++] = char16_t(u'0' + fraction % 10);
+        *buf++ = u':';
+        *buf++ = char16_t(u'0' + fraction % 10);
         break;
     case TagLayout::Hundredths:
-        buf[n++] = u':';
+        *buf++ = u':';
         two(fraction);
         break;
     case TagLayout::Millis:
-        buf[n++] = u':';
-        buf[n++] = char16_t(u'0' + fraction / 100 % 10);
+        *buf++ = u':';
+        *buf++ = char16_t(u'0' + fraction / 100 % 10);
         two(fraction % 100);
         break;
     }
     if (brackets)
-        buf[n++] = u']';
-    out.append(QStringView(buf, n));
+        *buf++ = u']';
+    return buf;
+}
+
+void AppendFields(QString& out, int minutes, int seconds, int fraction, TagLayout layout, bool brackets)
+{
+    char16_t buf[12];
+    const char16_t* end = WriteFields(buf, minutes, seconds, fraction, layout, brackets);
+    out.append(QStringView(buf, end - buf));
+}
+
+/// The fields AppendTimeTag writes for `msec`.
+struct Fields {
+    int minutes, seconds, fraction;
+};
+
+Fields FieldsOf(qint64 msec, TagLayout layout)
+{
+    const int v = static_cast<int>(std::clamp<qint64>(msec, 0, kMaxTagMsec));
+    const int ms = v % 1000;
+    int fraction = 0;
+    switch (layout) {
+    case TagLayout::Seconds: break;
+    case TagLayout::Tenths: fraction = ms / 100; break;
+    case TagLayout::Hundredths: fraction = ms / 10; break;
+    case TagLayout::Millis: fraction = ms; break;
+    }
+    return {v / 60000, v % 60000 / 1000, fraction};
 }
 
 } // namespace
@@ -111,40 +121,61 @@ void TagMatch::appendNormalized(QString& out) const
     AppendFields(out, minutes, seconds, fraction, layout, true);
 }
 
-// The sixteen accepted shapes are exactly "[" d{1,2} ":" d{1,2} (":" d{1,3})? "]".
-bool MatchTagAt(QStringView text, qsizetype pos, TagMatch* match)
+char16_t* TagMatch::writeNormalized(char16_t* out) const
 {
-    if (pos < 0 || pos >= text.size() || text[pos] != QLatin1Char('['))
-        return false;
-    qsizetype p = pos + 1;
+    return WriteFields(out, minutes, seconds, fraction, layout, true);
+}
+
+namespace {
+
+/// Reads 1..maxDigits digits from `p` (not beyond `end`); returns how many, their value
+/// in `value`, or 0 when there are none or too many for the field.
+inline int ReadDigitsRaw(const char16_t* p, const char16_t* end, int maxDigits, int* value)
+{
+    int n = 0;
+    int v = 0;
+    while (p + n < end && p[n] >= u'0' && p[n] <= u'9') {
+        if (n == maxDigits)
+            return 0;
+        v = v * 10 + (p[n] - u'0');
+        ++n;
+    }
+    *value = v;
+    return n;
+}
+
+/// MatchTagAt on raw characters: `p` points at a "[" inside [.., end).
+inline bool MatchTagRaw(const char16_t* p, const char16_t* end, const char16_t* base, TagMatch* match)
+{
+    const char16_t* q = p + 1;
     int minutes = 0, seconds = 0, fraction = 0;
-    qsizetype n = ReadDigits(text, p, 2, &minutes);
+    int n = ReadDigitsRaw(q, end, 2, &minutes);
     if (n == 0)
         return false;
-    p += n;
-    if (p >= text.size() || text[p] != QLatin1Char(':'))
+    q += n;
+    if (q >= end || *q != u':')
         return false;
-    n = ReadDigits(text, ++p, 2, &seconds);
+    n = ReadDigitsRaw(++q, end, 2, &seconds);
     if (n == 0)
         return false;
-    p += n;
-    if (p >= text.size())
+    q += n;
+    if (q >= end)
         return false;
     TagLayout layout = TagLayout::Seconds;
-    if (text[p] == QLatin1Char(':')) {
-        n = ReadDigits(text, ++p, 3, &fraction);
+    if (*q == u':') {
+        n = ReadDigitsRaw(++q, end, 3, &fraction);
         if (n == 0)
             return false;
-        p += n;
+        q += n;
         layout = n == 1 ? TagLayout::Tenths : n == 2 ? TagLayout::Hundredths : TagLayout::Millis;
-        if (p >= text.size())
+        if (q >= end)
             return false;
     }
-    if (text[p] != QLatin1Char(']'))
+    if (*q != u']')
         return false;
     if (match) {
-        match->position = pos;
-        match->length = p + 1 - pos;
+        match->position = p - base;
+        match->length = q + 1 - p;
         match->minutes = minutes;
         match->seconds = seconds;
         match->fraction = fraction;
@@ -153,11 +184,27 @@ bool MatchTagAt(QStringView text, qsizetype pos, TagMatch* match)
     return true;
 }
 
+} // namespace
+
+// The sixteen accepted shapes are exactly "[" d{1,2} ":" d{1,2} (":" d{1,3})? "]".
+bool MatchTagAt(QStringView text, qsizetype pos, TagMatch* match)
+{
+    if (pos < 0 || pos >= text.size() || text[pos] != QLatin1Char('['))
+        return false;
+    const char16_t* base = text.utf16();
+    return MatchTagRaw(base + pos, base + text.size(), base, match);
+}
+
 TagMatch FindNextTag(QStringView text, qsizetype from)
 {
+    // A plain loop: tags lie a few characters apart, too close for a vector search to pay.
     TagMatch m;
-    for (qsizetype p = text.indexOf(QLatin1Char('['), from); p >= 0; p = text.indexOf(QLatin1Char('['), p + 1)) {
-        if (MatchTagAt(text, p, &m))
+    if (from < 0) // counted from the end, as QStringView::indexOf does
+        from = std::max<qsizetype>(0, from + text.size());
+    const char16_t* base = text.utf16();
+    const char16_t* end = base + text.size();
+    for (const char16_t* p = base + from; p < end; ++p) {
+        if (*p == u'[' && MatchTagRaw(p, end, base, &m))
             return m;
     }
     return TagMatch{};
@@ -190,16 +237,14 @@ int ParseTimeTag(QStringView tag, TagLayout* layout)
 
 void AppendTimeTag(QString& out, qint64 msec, TagLayout layout, bool brackets)
 {
-    const int v = static_cast<int>(std::clamp<qint64>(msec, 0, kMaxTagMsec));
-    const int ms = v % 1000;
-    int fraction = 0;
-    switch (layout) {
-    case TagLayout::Seconds: break;
-    case TagLayout::Tenths: fraction = ms / 100; break;
-    case TagLayout::Hundredths: fraction = ms / 10; break;
-    case TagLayout::Millis: fraction = ms; break;
-    }
-    AppendFields(out, v / 60000, v % 60000 / 1000, fraction, layout, brackets);
+    const Fields f = FieldsOf(msec, layout);
+    AppendFields(out, f.minutes, f.seconds, f.fraction, layout, brackets);
+}
+
+char16_t* WriteTimeTag(char16_t* out, qint64 msec, TagLayout layout)
+{
+    const Fields f = FieldsOf(msec, layout);
+    return WriteFields(out, f.minutes, f.seconds, f.fraction, layout, true);
 }
 
 QString FormatTimeTag(qint64 msec, TagLayout layout, bool brackets)
@@ -301,71 +346,98 @@ TagKind ClassifyTagKind(QStringView text)
     return kind;
 }
 
-void AppendStripped(QString& out, QStringView text)
+namespace {
+
+/// AppendStripped into a builder.
+void StripInto(TextBuilder& out, QStringView text)
 {
     // Characters go to `out` as they come; whenever a "]" arrives and the end of `out`
     // now forms a tag, that tag is taken off again. This removes the tags a single left
     // to right scan finds and also those that only appear once an inner tag is gone.
     const qsizetype floor = out.size();
-    qsizetype from = 0;
-    while (from < text.size()) {
-        qsizetype close = text.indexOf(QLatin1Char(']'), from);
-        if (close < 0) {
-            out.append(text.sliced(from));
+    const char16_t* p = text.utf16();
+    const char16_t* const end = p + text.size();
+    while (p < end) {
+        const char16_t* close = p;
+        while (close < end && *close != u']')
+            ++close;
+        if (close == end) {
+            out.append(QStringView(p, end - p));
             break;
         }
-        out.append(text.sliced(from, close + 1 - from));
-        from = close + 1;
+        out.append(QStringView(p, close + 1 - p));
+        p = close + 1;
         // A tag is at most 12 characters long: "[" + 2 + 1 + 2 + 1 + 3 + "]".
-        const qsizetype lowest = std::max(floor, out.size() - 12);
-        qsizetype open = out.size() - 2;
-        while (open >= lowest && out[open] != QLatin1Char('[') && out[open] != QLatin1Char(']'))
+        const qsizetype size = out.size();
+        const qsizetype lowest = std::max(floor, size - 12);
+        qsizetype open = size - 2;
+        while (open >= lowest && out.at(open) != u'[' && out.at(open) != u']')
             --open;
-        if (open < lowest || out[open] != QLatin1Char('['))
+        if (open < lowest || out.at(open) != u'[')
             continue;
         TagMatch m;
-        if (MatchTagAt(out, open, &m) && m.end() == out.size())
+        if (MatchTagRaw(out.data() + open, out.data() + size, out.data(), &m) && m.end() == size)
             out.truncate(open);
     }
 }
 
+/// The position of the next CR LF at or after `from`, or -1.
+qsizetype FindCrLfFrom(QStringView s, qsizetype from)
+{
+    const char16_t* base = s.utf16();
+    const char16_t* end = base + s.size();
+    for (const char16_t* p = base + from; p + 1 < end; ++p) {
+        if (*p == u'\r' && p[1] == u'\n')
+            return p - base;
+    }
+    return -1;
+}
+
+} // namespace
+
+void AppendStripped(QString& out, QStringView text)
+{
+    TextBuilder stripped(text.size());
+    StripInto(stripped, text);
+    out.append(stripped.view());
+}
+
 QString StripAllTags(QStringView text)
 {
-    QString out;
-    out.reserve(text.size());
-    AppendStripped(out, text);
-    return out;
+    TextBuilder out(text.size());
+    StripInto(out, text);
+    return out.take();
 }
 
 QString KeepLeadingTagOnly(QStringView text)
 {
-    QString out;
-    out.reserve(text.size() + 64);
-    QString joined;
+    TextBuilder out(text.size() + 64);
+    TextBuilder joined(256);
     qsizetype start = 0;
     while (start < text.size()) {
         const QStringView rest = text.sliced(start);
         if (rest == QLatin1String("\n")) {
-            out.append(QLatin1Char('\n'));
+            out.append(u'\n');
             break;
         }
-        qsizetype brk = rest.indexOf(kCrLf);
-        const QStringView line = brk < 0 ? rest : rest.first(brk);
-        start += brk < 0 ? rest.size() : brk + 2;
+        const qsizetype brk = FindCrLfFrom(text, start);
+        const QStringView line = brk < 0 ? rest : text.sliced(start, brk - start);
+        start = brk < 0 ? text.size() : brk + 2;
         const TagMatch m = FindNextTag(line);
         if (!m.found()) {
             out.append(line);
         } else {
-            m.appendNormalized(out);
+            out.commit(m.writeNormalized(out.reserve(12)));
             // The text in front of the tag and the rest are stripped as one, so that
             // no tag can form where they meet.
-            joined.clear();
-            joined.append(line.first(m.position)).append(line.sliced(m.end()));
-            AppendStripped(out, joined);
+            joined.truncate(0);
+            joined.append(line.first(m.position));
+            joined.append(line.sliced(m.end()));
+            StripInto(out, joined.view());
         }
-        out.append(kCrLf);
+        out.append(kCrLf16);
     }
-    return out;
+    return out.take();
 }
 
 } // namespace lyrics

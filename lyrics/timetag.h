@@ -6,6 +6,8 @@
 // 2 when written); anything else in brackets is plain text. Times are milliseconds.
 // "Characters" are QChar units. Every function here is a pure, linear scan.
 
+#include "lyrics/textbuilder.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -39,6 +41,8 @@ struct TagMatch {
     /// The tag in its normalised form ("[1:2:3]" → "[01:02:3]").
     QString normalized() const;
     void appendNormalized(QString& out) const;
+    /// Writes the normalised tag at `out` (room for 12 characters); returns its end.
+    char16_t* writeNormalized(char16_t* out) const;
 };
 
 /// Whether a recognised tag starts at `pos`; fills `match` when it does.
@@ -103,6 +107,36 @@ void AppendStripped(QString& out, QStringView text);
 /// Every line becomes its first tag, then the rest of the line without tags, then
 /// CR LF; lines without a tag stay as they are (and also end in CR LF).
 QString KeepLeadingTagOnly(QStringView text);
+
+/// Writes `msec` as a bracketed tag (as AppendTimeTag) at `out`, which has room for 12
+/// characters; returns the end of what was written.
+char16_t* WriteTimeTag(char16_t* out, qint64 msec, TagLayout layout);
+
+/// A tag's new time and layout, as RewriteTagTimes writes it.
+struct TagTime {
+    qint64 msec;
+    TagLayout layout;
+};
+
+/// Rebuilds `text` with every recognised tag written anew from `newTime(match)`, a
+/// TagTime; everything else is copied.
+template<class NewTime>
+QString RewriteTagTimes(QStringView text, NewTime&& newTime)
+{
+    TextBuilder out(text.size() + text.size() / 8 + 16);
+    qsizetype from = 0;
+    for (;;) {
+        const TagMatch m = FindNextTag(text, from);
+        if (!m.found())
+            break;
+        out.append(text.sliced(from, m.position - from));
+        const TagTime t = newTime(m);
+        out.commit(WriteTimeTag(out.reserve(12), t.msec, t.layout));
+        from = m.end();
+    }
+    out.append(text.sliced(from));
+    return out.take();
+}
 
 /// Rebuilds `text`, letting `write(match, out)` append the replacement of each
 /// recognised tag; everything else is copied.

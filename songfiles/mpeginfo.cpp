@@ -141,6 +141,100 @@ bool VbrCountsFit(const FrameHeader& first, const VbrHeader& vbr, qint64 streamB
     return true;
 }
 
+/// The facts every measurement starts from: those of the first frame.
+MpegInfo StreamFacts(const FrameHeader& first, const SongLayout& layout)
+{
+    MpegInfo info;
+    info.version = first.version;
+    info.layer = first.layer;
+    info.channelMode = first.channelMode;
+    info.sampleRate = first.sampleRate;
+    info.crc = first.hasCrc();
+    info.freeFormat = first.isFreeFormat();
+    info.stream = layout.stream;
+    return info;
+}
+
+/// Sets the play time from `seconds`.
+MpegInfo Finish(MpegInfo info, double seconds)
+{
+    info.durationMs = static_cast<qint64>(seconds * 1000.0);
+    info.playSeconds = static_cast<int>(info.durationMs / 1000);
+    return info;
+}
+
+/// Free format: every frame has the measured length (plus padding).
+MpegInfo MeasureFreeFormat(MpegInfo info, const FrameHeader& first, const SongLayout& layout)
+{
+    const int length = layout.firstFrameLength - first.padding;
+    info.bitRate = BitRateForFrameLength(first, length);
+    info.frames = layout.stream.size / std::max(1, length);
+    info.method = MpegInfo::Method::ConstantRate;
+    return Finish(info, double(layout.stream.size) / length * SecondsPerFrame(first));
+}
+
+/// Whether every frame in a window at the start and in windows spread over the stream
+/// has the bit rate of the first audio frame; `bitRateIndex` gets that rate's index.
+/// False when a read fails.
+bool LooksConstant(SongReader& reader, qint64 audioStart, qint64 end, const FrameHeader& first, int& bitRateIndex,
+                   bool& constant)
+{
+    constant = true;
+    bitRateIndex = -1;
+    for (int k = 0; constant && k <= kSpreadSamples; ++k) {
+        const qint64 at = audioStart + (end - audioStart) * k / (kSpreadSamples + 1);
+        if (k > 0 && at + 8 > end)
+            break;
+        if (!WindowBitRates(reader, at, end, first, bitRateIndex, constant))
+            return false;
+    }
+    if (bitRateIndex < 0)
+        bitRateIndex = first.bitRateIndex;
+    return true;
+}
+
+/// Counts the frames of a variable bit rate stream without an information frame by
+/// walking every frame header; nullopt when a read fails.
+std::optional<qint64> WalkFrames(SongReader& reader, qint64 audioStart, qint64 end, const FrameHeader& first)
+{
+    qint64 frames = 0;
+    qint64 walked = 0; // stream bytes covered by counted frames
+    int resyncs = 0;
+    FrameLengths lengths(first);
+    // Headers are read through a window, so that a stream of small frames costs a few
+    // reads rather than one per frame; every page of the file would be touched anyway.
+    reader.adviseSequential(audioStart, end - audioStart);
+    QByteArray window;
+    qint64 windowAt = 0;
+    qint64 pos = audioStart;
+    while (pos + 4 <= end) {
+        if (pos < windowAt || pos + 4 > windowAt + window.size()) {
+            windowAt = pos;
+            if (!reader.readAt(pos, std::min(kWalkWindow, end - pos), window))
+                return std::nullopt;
+        }
+        const int length = lengths.of(window.constData() + (pos - windowAt));
+        if (length > 0) {
+            ++frames;
+            walked += length;
+            pos += length;
+            continue;
+        }
+        // Damaged data: find the stream again a little further on.
+        qint64 found = -1;
+        if (++resyncs <= kMaxResyncs && !Resync(reader, pos + 1, end, first, found))
+            return std::nullopt;
+        if (found < 0) {
+            // Nothing more to walk: estimate the rest from the average frame so far.
+            if (frames > 0)
+                frames += (end - pos) * frames / std::max<qint64>(1, walked);
+            break;
+        }
+        pos = found;
+    }
+    return frames;
+}
+
 } // namespace
 
 std::optional<MpegInfo> MeasureMpeg(SongReader& reader, const SongLayout& layout, QString* error)
@@ -158,29 +252,9 @@ std::optional<MpegInfo> MeasureMpeg(SongReader& reader, const SongLayout& layout
     const FrameHeader& first = *layout.firstFrame;
     const qint64 start = layout.stream.offset;
     const qint64 end = layout.stream.end();
-    MpegInfo info;
-    info.version = first.version;
-    info.layer = first.layer;
-    info.channelMode = first.channelMode;
-    info.sampleRate = first.sampleRate;
-    info.crc = first.hasCrc();
-    info.freeFormat = first.isFreeFormat();
-    info.stream = layout.stream;
-
-    auto finish = [&](double seconds) {
-        info.durationMs = static_cast<qint64>(seconds * 1000.0);
-        info.playSeconds = static_cast<int>(info.durationMs / 1000);
-        return info;
-    };
-
-    // Free format: every frame has the measured length (plus padding).
-    if (first.isFreeFormat()) {
-        const int length = layout.firstFrameLength - first.padding;
-        info.bitRate = BitRateForFrameLength(first, length);
-        info.frames = layout.stream.size / std::max(1, length);
-        info.method = MpegInfo::Method::ConstantRate;
-        return finish(double(layout.stream.size) / length * SecondsPerFrame(first));
-    }
+    MpegInfo info = StreamFacts(first, layout);
+    if (first.isFreeFormat())
+        return MeasureFreeFormat(info, first, layout);
 
     // An information frame in front of the audio states the frame count.
     QByteArray frame;
@@ -193,71 +267,31 @@ std::optional<MpegInfo> MeasureMpeg(SongReader& reader, const SongLayout& layout
             info.method = MpegInfo::Method::InfoFrame;
             info.frames = *vbr->frames;
             info.bitRate = vbr->kind == VbrHeader::Kind::Info ? first.bitRate : 0;
-            return finish(double(info.frames) * SecondsPerFrame(first));
+            return Finish(info, double(info.frames) * SecondsPerFrame(first));
         }
     }
     const qint64 audioStart = vbr ? start + first.frameLength : start;
 
-    // Otherwise: constant when every frame in a window at the start and in windows
-    // spread over the stream has the bit rate of the first audio frame.
     bool constant = true;
     int bitRateIndex = -1;
-    for (int k = 0; constant && k <= kSpreadSamples; ++k) {
-        const qint64 at = audioStart + (end - audioStart) * k / (kSpreadSamples + 1);
-        if (k > 0 && at + 8 > end)
-            break;
-        if (!WindowBitRates(reader, at, end, first, bitRateIndex, constant))
-            return readFailed();
-    }
-    if (bitRateIndex < 0)
-        bitRateIndex = first.bitRateIndex;
+    if (!LooksConstant(reader, audioStart, end, first, bitRateIndex, constant))
+        return readFailed();
     if (constant) {
         info.method = MpegInfo::Method::ConstantRate;
         info.bitRate = BitRateKbps(first.version, first.layer, bitRateIndex);
         const double seconds = double(end - audioStart) * 8.0 / (info.bitRate * 1000.0);
         info.frames = static_cast<qint64>(seconds / SecondsPerFrame(first));
-        return finish(seconds);
+        return Finish(info, seconds);
     }
 
     // A variable bit rate without an information frame: walk the frame headers.
+    const std::optional<qint64> frames = WalkFrames(reader, audioStart, end, first);
+    if (!frames)
+        return readFailed();
     info.method = MpegInfo::Method::FrameWalk;
     info.bitRate = 0;
-    qint64 frames = 0;
-    qint64 walked = 0; // stream bytes covered by counted frames
-    int resyncs = 0;
-    FrameLengths lengths(first);
-    // Headers are read through a window, so that a stream of small frames costs a few
-    // reads rather than one per frame; every page of the file would be touched anyway.
-    QByteArray window;
-    qint64 windowAt = 0;
-    qint64 pos = audioStart;
-    while (pos + 4 <= end) {
-        if (pos < windowAt || pos + 4 > windowAt + window.size()) {
-            windowAt = pos;
-            if (!reader.readAt(pos, std::min(kWalkWindow, end - pos), window))
-                return readFailed();
-        }
-        const int length = lengths.of(window.constData() + (pos - windowAt));
-        if (length > 0) {
-            ++frames;
-            walked += length;
-            pos += length;
-            continue;
-        }
-        // Damaged data: find the stream again a little further on.
-        qint64 found = -1;
-        if (++resyncs <= kMaxResyncs && !Resync(reader, pos + 1, end, first, found))
-            return readFailed();
-        if (found < 0) {
-            // Nothing more to walk: estimate the rest from the average frame so far.
-            if (frames > 0)
-                frames += (end - pos) * frames / std::max<qint64>(1, walked);
-            break;
-        }
-        pos = found;
-    }
-    info.frames = frames;
-    return finish(double(frames) * SecondsPerFrame(first));
+    info.frames = *frames;
+    return Finish(info, double(*frames) * SecondsPerFrame(first));
 }
 
 } // namespace songfiles

@@ -5,6 +5,7 @@
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -29,6 +30,19 @@ SongReader::SongReader(QIODevice& device) : device_(device), size_(device.size()
 void SongReader::keep(qint64 pos, QByteArray bytes)
 {
     kept_.emplace_back(pos, std::move(bytes));
+}
+
+void SongReader::adviseSequential(qint64 pos, qint64 n)
+{
+#if defined(Q_OS_UNIX) && defined(POSIX_FADV_SEQUENTIAL)
+    if (handle_ >= 0 && n > 0) {
+        ::posix_fadvise(handle_, static_cast<off_t>(pos), static_cast<off_t>(n), POSIX_FADV_SEQUENTIAL);
+        ::posix_fadvise(handle_, static_cast<off_t>(pos), static_cast<off_t>(n), POSIX_FADV_WILLNEED);
+    }
+#else
+    Q_UNUSED(pos);
+    Q_UNUSED(n);
+#endif
 }
 
 void SongReader::SetFaultInjector(FaultInjector injector)

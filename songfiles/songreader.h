@@ -36,6 +36,10 @@ public:
     /// Reads up to `n` bytes at `pos`, fewer at the end of the file (none past it).
     bool readUpTo(qint64 pos, qint64 n, QByteArray& out);
 
+    /// Tells the system that `n` bytes from `pos` will be read in order next, so that it
+    /// reads ahead (a frame walk reads a whole stream).
+    void adviseSequential(qint64 pos, qint64 n);
+
     /// Keeps bytes already read (at `pos`) to serve later reads inside them.
     void keep(qint64 pos, QByteArray bytes);
 

@@ -1,5 +1,8 @@
 #include "testing/testsupport.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
 #include <QStringEncoder>
 #include <gtest/gtest.h>
@@ -46,6 +49,32 @@ QByteArray Sjis(const char* utf8)
     QByteArray out = enc(QString::fromUtf8(utf8));
     EXPECT_FALSE(enc.hasError()) << utf8;
     return out;
+}
+
+QStringList MakeSpecialFiles(const QString& folder)
+{
+    QStringList made;
+    const QByteArray dir = QFile::encodeName(folder) + '/';
+    for (const char* name : {"fifo.txt", "fifo.mp3"}) {
+        if (::mkfifo(dir + name, 0644) == 0)
+            made << QString::fromLatin1(name);
+    }
+    for (const char* name : {"dangling.txt", "dangling.mp3"}) {
+        if (::symlink(dir + "no-such-target", dir + name) == 0)
+            made << QString::fromLatin1(name);
+    }
+    for (const char* name : {"unreadable.txt", "unreadable.mp3"}) {
+        if (::symlink(dir + name, dir + name) == 0)
+            made << QString::fromLatin1(name);
+    }
+    if (::geteuid() != 0) {
+        WriteBytes(folder + QStringLiteral("/noaccess.txt"), "[00:01:00]x\r\n");
+        if (::chmod(dir + "noaccess.txt", 0) == 0)
+            made << QStringLiteral("noaccess.txt");
+    }
+    WriteBytes(folder + QStringLiteral("/empty.mp3"), QByteArray());
+    made << QStringLiteral("empty.mp3");
+    return made;
 }
 
 } // namespace testsupport

@@ -1,7 +1,9 @@
 #include "browser/core/filepane.h"
 #include "browser/core/scan.h"
 
+#include "browser/core/librarydetails.h"
 #include "testing/browser/fakedetails.h"
+#include "testing/testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -187,6 +189,41 @@ TEST_F(ScanTest, ALinkBackToAParentFolderIsEnteredOnce)
     ASSERT_TRUE(QFile::link(root, root + "sub/loop"));
     ASSERT_TRUE(Scan(left, true));
     EXPECT_EQ(Listed(left, root), QStringList({"a.txt", "sub/b.txt"}));
+}
+
+TEST_F(ScanTest, SpecialFilesNeverHoldUpAScan)
+{
+    // A FIFO, dangling and self-referring links and an empty MP3 named like lyrics and
+    // songs: read with the real details reader, the scan ends, lists them dimmed and
+    // reads the ordinary files around them.
+    Touch("good.txt", "[00:01:00]a[00:02:00]b\r\n");
+    const QStringList special = testsupport::MakeSpecialFiles(root);
+    ASSERT_TRUE(special.contains("fifo.txt"));
+    LibraryDetailsProvider real;
+    for (FilePane* pane : {&left, &right}) {
+        ScanRequest request;
+        request.folder = root;
+        request.mode = pane->mode;
+        PaneScan scan(*pane, pane == &left ? right : left, real, request);
+        EXPECT_TRUE(scan.exec());
+    }
+    QStringList dimmed;
+    for (const FilePane* pane : {&left, &right}) {
+        for (const FileRow& r : pane->rows()) {
+            if (r.dimmed)
+                dimmed << r.name;
+        }
+    }
+    const QStringList listed = Listed(left, root) + Listed(right, root);
+    EXPECT_TRUE(listed.contains("good.txt"));
+    for (const QString& name : special) {
+        if (name != "empty.mp3")
+            EXPECT_TRUE(!listed.contains(name) || dimmed.contains(name)) << name.toStdString();
+    }
+    const int good = int(Listed(left, root).indexOf("good.txt"));
+    ASSERT_GE(good, 0);
+    EXPECT_FALSE(left.row(good).dimmed);
+    EXPECT_EQ(left.row(good).icon, icons::kLyricsKaraoke);
 }
 
 namespace {

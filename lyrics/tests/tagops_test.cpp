@@ -103,6 +103,13 @@ TEST(NormalizeLineHeadTags, ALastLineWithoutBreakIsNotGluedToAnother)
     EXPECT_EQ(NormalizeLineHeadTags(u"[00:01:00]a\r\n[00:05:00]b"), U("[00:01:00]a\r\n[00:05:00]b"));
 }
 
+TEST(NormalizeLineHeadTags, TagsKeepTheirWrittenFieldsAndSortByTime)
+{
+    // "[0:90]" is 90 s and stays written with 90 seconds; the largest tag sorts last.
+    EXPECT_EQ(NormalizeLineHeadTags(u"[99:99:999]z\r\n[0:90]b\r\n[1:2:3]c\r\n[01:00]a\r\n"),
+              U("[01:00]a\r\n[01:02:3]c\r\n[00:90]b\r\n[99:99:999]z\r\n"));
+}
+
 TEST(NormalizeLineHeadTags, TextWithoutTagsStays)
 {
     EXPECT_EQ(NormalizeLineHeadTags(u"a\r\nb"), U("a\r\nb"));
