@@ -144,6 +144,24 @@ QString DisplayPath(QStringView path)
     return shown;
 }
 
+QString Cp932Reading(QStringView path)
+{
+    if (!HasRawBytes(path))
+        return path.toString();
+    QString out;
+    qsizetype start = 0;
+    for (;;) {
+        const qsizetype slash = path.indexOf(QLatin1Char('/'), start);
+        const QStringView component = path.sliced(start, (slash < 0 ? path.size() : slash) - start);
+        out += HasRawBytes(component) ? DecodeCp932Exact(NativePath(component)) : component.toString();
+        if (slash < 0)
+            break;
+        out += QLatin1Char('/');
+        start = slash + 1;
+    }
+    return out;
+}
+
 std::optional<QString> Utf8NameFor(QStringView name)
 {
     if (!HasRawBytes(name))

@@ -40,6 +40,11 @@ bool HasRawBytes(QStringView path);
 /// are not CP932 either show as U+FFFD); the other components are unchanged.
 QString DisplayPath(QStringView path);
 
+/// `path` for files written in CP932 (data files): each component with escaped bytes is
+/// read as CP932, bytes that do not decode kept escaped, so that EncodeCp932 of the result
+/// gives the component's bytes again. Other components unchanged.
+QString Cp932Reading(QStringView path);
+
 /// The UTF-8 name a name with escaped bytes takes when it is renamed: its CP932 reading.
 /// nullopt when its bytes are not clean CP932 (no name can be proposed) or when the name
 /// has no escaped bytes.

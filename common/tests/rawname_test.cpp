@@ -1,4 +1,5 @@
 #include "common/atomicfile.h"
+#include "common/codepage.h"
 #include "common/rawname.h"
 #include "common/textfile.h"
 #include "testing/testsupport.h"
@@ -56,6 +57,11 @@ TEST(RawName, NamesKeepTheirBytesAndShowAsCp932)
         + common::PathFromNative(Sjis("ソースの歌.mp3"));
     EXPECT_EQ(common::DisplayPath(path), U("/音楽/旧フォルダ/ソースの歌.mp3"));
     EXPECT_EQ(common::NativePath(path), U("/音楽/").toUtf8() + Sjis("旧フォルダ") + "/" + Sjis("ソースの歌.mp3"));
+
+    // Data files written in CP932 get the name's very bytes back, duplicate codes too.
+    const QByteArray duplicate = Sjis("旧フォルダ") + "/\x87\x90" + Sjis("の歌.txt");
+    EXPECT_EQ(common::EncodeCp932(common::Cp932Reading(common::PathFromNative(duplicate))), duplicate);
+    EXPECT_EQ(common::Cp932Reading(common::PathFromNative(Sjis("旧名の歌.txt"))), U("旧名の歌.txt"));
 
     // The rename proposal is the CP932 reading; bytes that are not CP932 get none.
     EXPECT_EQ(common::Utf8NameFor(common::PathFromNative(Sjis("ソースの歌.mp3"))), U("ソースの歌.mp3"));
