@@ -1,5 +1,7 @@
 #include "common/atomicfile.h"
 
+#include "common/rawname.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -32,7 +34,7 @@ AtomicFile::FaultInjector& Injector()
 
 QByteArray Native(const QString& path)
 {
-    return QFile::encodeName(path);
+    return NativePath(path);
 }
 
 QString Reason(int err = errno)
@@ -450,6 +452,11 @@ bool AtomicFile::open()
     failure_ = FileFailure::None;
     if (injected(Step::Open))
         return fail(QStringLiteral("cannot create a temporary file beside %1 (injected failure)").arg(target_));
+    // Qt's file information cannot see a name that is not UTF-8, and the checks below
+    // rely on it: such a file is refused rather than replaced blindly.
+    if (HasRawBytes(target_))
+        return fail(QStringLiteral("%1: the file name is not valid UTF-8; rename the file first").arg(target_),
+                    FileFailure::Io);
 
     // A symbolic link stays a link: its target is rewritten.
     resolved_ = target_;

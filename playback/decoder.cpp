@@ -1,10 +1,13 @@
 #include "playback/decoder.h"
 
+#include "common/atomicfile.h"
+
 #include <QFile>
 #include <mpg123.h>
 #include <algorithm>
 #include <cstdio>
 #include <mutex>
+#include <unistd.h>
 
 namespace playback {
 namespace {
@@ -112,9 +115,16 @@ DecoderError Decoder::Open(const QString& path, songfiles::ByteRange range, QStr
         return fail(DecoderError::Library, QStringLiteral("the MPEG decoder library cannot be initialised"));
 
     auto impl = std::make_unique<Impl>();
-    impl->reader.file.setFileName(path);
-    if (!impl->reader.file.open(QIODevice::ReadOnly))
+    // By the name's real bytes (it may not be UTF-8), and only a regular file: a FIFO
+    // would block.
+    QString openError;
+    const int fd = common::OpenRegularFile(path, &openError);
+    if (fd < 0)
+        return fail(DecoderError::CannotRead, openError);
+    if (!impl->reader.file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         return fail(DecoderError::CannotRead, QStringLiteral("cannot open %1: %2").arg(path, impl->reader.file.errorString()));
+    }
     const qint64 fileSize = impl->reader.file.size();
     const qint64 begin = std::clamp<qint64>(range.offset, 0, fileSize);
     const qint64 end = std::clamp<qint64>(range.offset + range.size, begin, fileSize);

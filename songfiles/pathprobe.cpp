@@ -2,6 +2,8 @@
 
 #include "songfiles/songfile.h"
 
+#include "common/rawname.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +12,8 @@ namespace songfiles {
 
 bool FileExists(const QString& path)
 {
+    if (common::HasRawBytes(path)) // a name Qt cannot see (not UTF-8)
+        return common::StatPath(path).has_value();
     return !path.isEmpty() && QFileInfo::exists(path);
 }
 

@@ -1,5 +1,7 @@
 #include "songfiles/songfile.h"
 
+#include "common/rawname.h"
+
 #include <QFileInfo>
 
 #include <unistd.h>
@@ -8,6 +10,10 @@ namespace songfiles {
 
 FileStamp FileStamp::Of(const QString& path)
 {
+    if (common::HasRawBytes(path)) { // a name Qt cannot see (not UTF-8)
+        const std::optional<common::PathStat> st = common::StatPath(path);
+        return st ? FileStamp{st->size, st->modified} : FileStamp{};
+    }
     const QFileInfo info(path);
     if (!info.exists())
         return {};

@@ -3,6 +3,8 @@
 #include "browser/core/filepane.h"
 #include "browser/core/pairing.h"
 
+#include "common/rawname.h"
+
 #include <QFileInfo>
 
 namespace browser {
@@ -161,11 +163,36 @@ bool FillRow(FilePane& pane, int row, FilePane& other, const DetailsProvider& pr
                                : FillSongRow(pane, row, other, provider);
 }
 
+namespace {
+
+bool RefreshRawNamedRow(FilePane& pane, int row, FilePane& other, const DetailsProvider& provider, bool userWinAmpTime)
+{
+    const std::optional<common::PathStat> st = common::StatPath(pane.row(row).fullPath());
+    if (!st || st->isDir) {
+        pane.updateRow(row, [&](FileRow& r) {
+            if (r.icon == icons::kNone)
+                r.icon = icons::kSong;
+            r.dimmed = true;
+        });
+        return false;
+    }
+    pane.updateRow(row, [&](FileRow& r) {
+        FillFoundFileCells(r, pane.mode, r.cell(Col::Path), st->size, st->modified);
+        r.icon = icons::kNone;
+    });
+    return FillRow(pane, row, other, provider, userWinAmpTime);
+}
+
+} // namespace
+
 bool RefreshRow(FilePane& pane, int row, FilePane& other, const DetailsProvider& provider, bool userWinAmpTime)
 {
     if (row < 0 || row >= pane.rowCount())
         return false;
-    const QFileInfo info(pane.row(row).fullPath());
+    const QString path = pane.row(row).fullPath();
+    if (common::HasRawBytes(path)) // a name Qt cannot see (not UTF-8)
+        return RefreshRawNamedRow(pane, row, other, provider, userWinAmpTime);
+    const QFileInfo info(path);
     if (!info.isFile()) {
         pane.updateRow(row, [&](FileRow& r) {
             if (r.icon == icons::kNone)

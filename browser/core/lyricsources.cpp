@@ -4,6 +4,8 @@
 #include "browser/core/filepane.h"
 #include "browser/core/pairing.h"
 
+#include "common/rawname.h"
+
 #include <QFileInfo>
 
 namespace browser {
@@ -101,7 +103,7 @@ QString LyricSourceChoice::statusText(const QString& songFile) const
         return status + QString::fromUtf8(" / [ 歌詞なし ]");
     if (*c == LyricSource::Embedded)
         return status + QString::fromUtf8(" / [ 埋め込み歌詞 ]");
-    return status + QStringLiteral(" / [ ") + QFileInfo(path(*c)).fileName() + QStringLiteral(" ]");
+    return status + QStringLiteral(" / [ ") + common::DisplayPath(QFileInfo(path(*c)).fileName()) + QStringLiteral(" ]");
 }
 
 } // namespace browser

@@ -1,6 +1,7 @@
 #include "browser/core/scan.h"
 
 #include "browser/core/filepane.h"
+#include "browser/core/rawnamescan.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -95,6 +96,7 @@ QStringList FolderWalk::subFolders(const QString& folder)
         visited_.insert(canonical);
         names << name;
     }
+    AddFoldersQtSkips(folder, names, visited_);
     std::sort(names.begin(), names.end(), NameLess);
     return names;
 }
@@ -108,6 +110,7 @@ bool FolderWalk::listFiles(const QString& folder, const QString& pattern, const 
         const QFileInfo info = it.fileInfo();
         files.push_back({info.fileName(), folder, info.size(), info.lastModified()});
     }
+    AddFilesQtSkips(folder, pattern, files);
     std::sort(files.begin(), files.end(), [](const FoundFile& a, const FoundFile& b) { return NameLess(a.name, b.name); });
     for (FoundFile& f : files) {
         if (stopped())

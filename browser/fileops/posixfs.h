@@ -2,6 +2,8 @@
 // Small POSIX helpers shared by the file operations and the trash: identity of a file,
 // renames that never replace, and reasons for failures in the user's language.
 
+#include "common/rawname.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -30,6 +32,8 @@ int RenameNoReplace(const QByteArray& from, const QByteArray& to);
 /// A short Japanese reason for an errno value ("アクセスが拒否されました。").
 QString ReasonFor(int err);
 
-inline QByteArray Native(const QString& path) { return QFile::encodeName(path); }
+/// The bytes of `path` for system calls, also for a name that is not UTF-8 (see
+/// common/rawname.h).
+inline QByteArray Native(const QString& path) { return common::NativePath(path); }
 
 } // namespace fileops

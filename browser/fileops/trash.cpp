@@ -86,7 +86,7 @@ QString FreedesktopTrash::DefaultHomeTrash()
 
 QByteArray FreedesktopTrash::TrashInfo(const QString& originalPath, const QString& deletionTime)
 {
-    return "[Trash Info]\nPath=" + QUrl::toPercentEncoding(QString::fromLocal8Bit(Native(originalPath)), "/")
+    return "[Trash Info]\nPath=" + Native(originalPath).toPercentEncoding("/")
         + "\nDeletionDate=" + deletionTime.toLatin1() + "\n";
 }
 

@@ -1,5 +1,7 @@
 #include "browser/gui/filelistmodel.h"
 
+#include "browser/core/rawnamescan.h"
+
 #include <QApplication>
 #include <QPalette>
 
@@ -77,9 +79,10 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
     const FileRow& row = pane_.row(index.row());
     const bool dummy = index.column() == columns_.size() - 1;
     switch (role) {
-    case Qt::DisplayRole:
+    case Qt::DisplayRole: // names that are not UTF-8 show read as CP932 and marked
+        return dummy ? QString() : ShownCell(row, columns_.at(index.column()).col);
     case Qt::ToolTipRole:
-        return dummy ? QString() : row.cell(columns_.at(index.column()).col);
+        return dummy ? QString() : ShownToolTip(row, columns_.at(index.column()).col);
     case Qt::DecorationRole:
         if (index.column() == 0 && row.icon > 0 && rowIcon) {
             const QIcon icon = rowIcon(row.icon);

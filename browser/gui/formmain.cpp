@@ -20,6 +20,7 @@
 #include "browser/gui/player/playerstrip.h"
 #include "browser/gui/quickaccess/quickaccessmenu.h"
 #include "browser/gui/songinfo/songinfoarea.h"
+#include "browser/gui/rawnames/rawnames.h"
 #include "browser/gui/tagcommands/tagcommands.h"
 
 #include <QAction>
@@ -106,6 +107,10 @@ FormMain::FormMain(FormMainServices services, QWidget* parent)
     registerPlayAlongCommands();
     lrc_ = new LrcArea(*this, bench_);
     lrc_->registerCommands(commands_);
+    auto* rawNames = new RawNames(*this, bench_, this);
+    rawNames->setObjectName(QStringLiteral("RawNames"));
+    rawNames->registerCommands(commands_);
+    rawNames->attachRowMenu(mnRightClick_, mnRightClickList_[4]);
     auto* embed = new EmbedMenu(*this, bench_, this);
     embed->registerCommands(commands_);
     embed->attachMenu(sources_->findChild<QMenu*>(QStringLiteral("mnImplant")));

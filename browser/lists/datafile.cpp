@@ -3,6 +3,7 @@
 #include "browser/core/filepane.h"
 #include "browser/core/pairing.h"
 #include "common/atomicfile.h"
+#include "common/rawname.h"
 #include "common/codepage.h"
 
 #include <QDir>
@@ -159,15 +160,16 @@ std::optional<QByteArray> EncodeDataFile(PaneMode mode, const QString& folder, s
     text += kFirstLine + kCrLf + kCrLf + QStringLiteral("[main]") + kCrLf + QStringLiteral("data_version=1") + kCrLf;
     text += QStringLiteral("mode=") + (mode == PaneMode::Lyrics ? QStringLiteral("lyrics") : QStringLiteral("song")) + kCrLf;
     text += QStringLiteral("max=") + QString::number(rows.size()) + kCrLf;
-    text += QStringLiteral("folder=") + folder + kCrLf + kCrLf;
+    // Names that are not UTF-8 are Shift_JIS on disk: the data file holds their bytes.
+    text += QStringLiteral("folder=") + common::Cp932Reading(folder) + kCrLf + kCrLf;
     for (size_t i = 0; i < rows.size(); ++i) {
         const FileRow& r = rows[i];
         if (HasLineBreak(r.name))
             return fail(*Unwritable(QString::fromUtf8("ファイル名"), r.name, r.name));
         text += QLatin1Char('[') + QString::number(i + 1) + QLatin1Char(']') + kCrLf;
-        text += QStringLiteral("filename=") + r.name + kCrLf;
+        text += QStringLiteral("filename=") + common::Cp932Reading(r.name) + kCrLf;
         for (qsizetype c = 0; c < cols.size(); ++c) {
-            const QString& cell = r.cell(cols.at(c));
+            const QString cell = common::Cp932Reading(r.cell(cols.at(c)));
             if (HasLineBreak(cell))
                 return fail(*Unwritable(ColumnKeyName(cols.at(c)), r.name, cell));
             text += keys.at(c) + cell + kCrLf;
@@ -222,7 +224,13 @@ void RebuildIconFromTexts(FileRow& row, PaneMode mode)
 
 DataFileLoad ParseDataFile(QByteArrayView bytes, const FileExistsFn& existsFn)
 {
-    const FileExistsFn exists = existsFn ? existsFn : [](const QString& p) { return QFileInfo(p).isFile(); };
+    const FileExistsFn exists = existsFn ? existsFn : [](const QString& p) {
+        if (common::HasRawBytes(p)) { // a name Qt cannot see (not UTF-8)
+            const std::optional<common::PathStat> st = common::StatPath(p);
+            return st && st->isRegular;
+        }
+        return QFileInfo(p).isFile();
+    };
     DataFileLoad out;
     Lines lines(common::DecodeCp932(bytes));
     QStringView line;
@@ -311,8 +319,15 @@ DataFileLoad ParseDataFile(QByteArrayView bytes, const FileExistsFn& existsFn)
             continue;
         }
         RebuildIconFromTexts(row, out.mode);
-        if (!exists(row.fullPath()))
-            row.dimmed = true;
+        if (!exists(row.fullPath())) {
+            // A name saved from a Shift_JIS file name: the file still has those bytes.
+            const std::optional<QByteArray> bytes = common::EncodeCp932(row.name);
+            const QString raw = bytes ? common::PathFromNative(*bytes) : QString();
+            if (common::HasRawBytes(raw) && exists(row.cell(Col::Path) + raw))
+                row.name = raw;
+            else
+                row.dimmed = true;
+        }
         out.rows.push_back(std::move(row));
     }
     return out;

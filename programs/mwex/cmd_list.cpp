@@ -8,6 +8,8 @@
 #include "browser/lists/namefilter.h"
 #include "browser/lists/namematch.h"
 
+#include "common/rawname.h"
+
 #include <QFileInfo>
 
 namespace mwex {
@@ -32,7 +34,10 @@ int RunListSave(const QCommandLineParser& parser)
     if (out.isEmpty())
         return Error(QStringLiteral("list save: -o FILE.mlf is required"));
     const QFileInfo folder(args.first());
-    if (!folder.isDir() || !folder.isReadable())
+    // Qt cannot see a folder whose name is not UTF-8: ask the system for that one.
+    const std::optional<common::PathStat> raw =
+        common::HasRawBytes(args.first()) ? common::StatPath(args.first()) : std::nullopt;
+    if (raw ? !raw->isDir : !folder.isDir() || !folder.isReadable())
         return Error(QStringLiteral("list save: %1 is not a folder that can be listed").arg(args.first()));
 
     lists::ListScanRequest request;

@@ -3,6 +3,7 @@
 // defaults for names it does not know. Reads are const and safe from any thread.
 
 #include "browser/core/details.h"
+#include "common/rawname.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -27,7 +28,7 @@ public:
             while (!released)
                 QThread::msleep(1);
         const QString name = QFileInfo(path).fileName();
-        if (unreadable.contains(name) || !QFileInfo(path).isFile())
+        if (unreadable.contains(name) || !IsFile(path))
             return std::nullopt;
         return lyrics.value(name, LyricsDetails{});
     }
@@ -35,17 +36,27 @@ public:
     {
         const QString name = QFileInfo(path).fileName();
         SongDetails d = songs.value(name, PlainSong());
-        d.exists = QFileInfo(path).isFile();
+        d.exists = IsFile(path);
         return d;
     }
     int songKind(const QString& path) const override
     {
-        if (!QFileInfo(path).isFile())
+        if (!IsFile(path))
             return songkind::kNotSong;
         return readSong(path).kind;
     }
 
     mutable std::atomic<int> reads_{0};
+
+    /// A regular file, also under a name Qt cannot see (not UTF-8).
+    static bool IsFile(const QString& path)
+    {
+        if (common::HasRawBytes(path)) {
+            const std::optional<common::PathStat> st = common::StatPath(path);
+            return st && st->isRegular;
+        }
+        return QFileInfo(path).isFile();
+    }
 
     static SongDetails PlainSong(int kind = 0)
     {

@@ -5,6 +5,7 @@
 #include "browser/core/options.h"
 #include "browser/core/pairing.h"
 #include "browser/core/prompter.h"
+#include "browser/core/rawnamescan.h"
 #include "browser/core/rewriteconsent.h"
 #include "browser/core/saveformat.h"
 #include "browser/gui/busy.h"
@@ -13,6 +14,7 @@
 #include "browser/gui/player/playerstrip.h"
 #include "browser/gui/titlelabel.h"
 #include "browser/gui/workbench.h"
+#include "common/rawname.h"
 #include "common/textfile.h"
 #include "lyrics/linebreaks.h"
 #include "songfiles/pathprobe.h"
@@ -254,7 +256,7 @@ void LyricsPane::showRow(int i, int row)
     currentKind_ = lyricsRow ? 0 : 1;
     currentPane_ = i;
     sources_.setShownFile(i, currentFile_);
-    Q_EMIT statusText(QStringLiteral("[ ") + currentFile_ + QStringLiteral(" ]"));
+    Q_EMIT statusText(QStringLiteral("[ ") + common::DisplayPath(currentFile_) + QStringLiteral(" ]"));
 
     if (lyricsRow) {
         if (!showLyricsRow(i, row)) {
@@ -291,8 +293,9 @@ bool LyricsPane::showLyricsRow(int i, int row)
         ok = loadFile(currentFile_);
     if (!ok)
         return false;
-    title_->setText(QFileInfo(currentFile_).fileName());
-    editBox_->setEnabled(true);
+    title_->setText(ShownCell(p.row(row), Col::Filename));
+    // A file whose name is not UTF-8 cannot be written: it is shown, not edited.
+    editBox_->setEnabled(!common::HasRawBytes(currentFile_));
     copyAllButton_->setEnabled(true);
     saveButton_->setEnabled(false);
     return true;
@@ -333,6 +336,10 @@ void LyricsPane::offerSave()
 void LyricsPane::save()
 {
     const QString path = currentFile_;
+    if (common::HasRawBytes(path)) {
+        bench_.prompter->message(common::RawNameWriteRefusal(path), MessageIcon::Warning);
+        return;
+    }
     if (!songfiles::FileWritable(path)) {
         bench_.prompter->message(U("保存できませんでした。"), MessageIcon::Warning);
         return;
