@@ -21,6 +21,8 @@ const QString kSetupFileHeader = QStringLiteral("<SetupFile> ");
 const QString kShortcutHeader = QStringLiteral("<ShortCut> ");
 const QString kSourceMissing = QStringLiteral("コピー元のファイルが見つかりません．");
 
+struct CopyEntryFields;
+
 /// Thrown out of the pass's steps by an abort check; caught in run().
 struct AbortPass {};
 /// The user (or a fatal condition) stopped the installation.
@@ -64,7 +66,11 @@ private:
     void readEarlierInstallation();
     void makeFolders();
     void copyFiles();
-    void copyEntry(int number, QString text);
+    void copyEntry(int number, const QString& text);
+    CopyEntryFields splitEntry(QString text);
+    QString askForNextDisk(const QString& sourceName);
+    bool shouldCopyOver(const QString& copySource, const QString& destination);
+    void copyPresentFile(const QString& source, QString destination, const QString& options);
     void makeShortcuts();
     void writeRegistry();
     void writeIniFiles();
@@ -319,118 +325,143 @@ void InstallPass::copyFiles()
     fileList_ << app_ + QStringLiteral("UNSETUP.INI");
 }
 
-void InstallPass::copyEntry(int number, QString text)
+/// An entry of [CopyFile] split into its fields: "(Dch)" for the next disk, the source
+/// name and where it goes, the options.
+struct CopyEntryFields {
+    bool nextDisk = false;
+    QString sourceName;
+    QString destination;
+    QString options;
+};
+
+CopyEntryFields InstallPass::splitEntry(QString text)
 {
     // The entry is split into its fields before the macros are expanded: a folder whose
     // name holds a comma or a bar must not split the entry.
-    bool nextDisk = false;
+    CopyEntryFields f;
     if (text.startsWith(QLatin1String("(Dch)"), Qt::CaseInsensitive)) {
-        nextDisk = true;
+        f.nextDisk = true;
         text = text.mid(5);
     }
-    const QString options = s_.expand(FieldOf(text, 2));
+    f.options = s_.expand(FieldOf(text, 2));
     const QString target = FieldOf(text, 1);
-    QString destination;
-    QString sourceName;
     if (const qsizetype bar = target.indexOf(QLatin1Char('|')); bar >= 0) {
         const QString before = s_.expand(target.left(bar));
         const QString folder = FolderOf(before);
         const QString newName = WithLeadingSeparator(s_.expand(target.mid(bar + 1)));
-        destination = folder.isEmpty() ? newName.mid(1) : folder + newName;
-        sourceName = FileNameOf(before);
+        f.destination = folder.isEmpty() ? newName.mid(1) : folder + newName;
+        f.sourceName = FileNameOf(before);
     } else {
         const QString expanded = s_.expand(target);
         if (expanded.endsWith(QLatin1Char('_')))
-            destination = FolderOf(expanded) + QStringLiteral("AUTO.EXT");
+            f.destination = FolderOf(expanded) + QStringLiteral("AUTO.EXT");
         else
-            destination = expanded;
-        sourceName = FileNameOf(expanded);
+            f.destination = expanded;
+        f.sourceName = FileNameOf(expanded);
     }
-    destination = s_.absolutePath(destination);
-    QString source = findSource(sourceName);
+    f.destination = s_.absolutePath(f.destination);
+    return f;
+}
 
-    if (nextDisk) {
-        ++disk_;
-        do {
-            const Answer answer = ask(Prompt::DiskChange, QStringLiteral("ディスク交換"),
-                                      QString::number(disk_) + QStringLiteral("枚目のディスクに交換してください．"),
-                                      Buttons::OkCancel, Icon::Information);
-            if (answer == Answer::Cancel) {
-                ask(Prompt::InstallStopped, QStringLiteral("致命的エラー"), S_ + QStringLiteral("を続行できませんでした．"),
-                    Buttons::Ok, Icon::Stop);
-                throw StopPass{};
-            }
-            sourceNamesRead_ = false; // another disk: read its names again
-            sourceNames_.clear();
-            source = findSource(sourceName);
-        } while (!fs::IsFile(source));
+QString InstallPass::askForNextDisk(const QString& sourceName)
+{
+    ++disk_;
+    QString source;
+    do {
+        const Answer answer = ask(Prompt::DiskChange, QStringLiteral("ディスク交換"),
+                                  QString::number(disk_) + QStringLiteral("枚目のディスクに交換してください．"),
+                                  Buttons::OkCancel, Icon::Information);
+        if (answer == Answer::Cancel) {
+            ask(Prompt::InstallStopped, QStringLiteral("致命的エラー"), S_ + QStringLiteral("を続行できませんでした．"),
+                Buttons::Ok, Icon::Stop);
+            throw StopPass{};
+        }
+        sourceNamesRead_ = false; // another disk: read its names again
+        sourceNames_.clear();
+        source = findSource(sourceName);
+    } while (!fs::IsFile(source));
+    return source;
+}
+
+bool InstallPass::shouldCopyOver(const QString& copySource, const QString& destination)
+{
+    if (!fs::Exists(destination))
+        return true;
+    if (!choices_.overwrite)
+        return ask(Prompt::Overwrite, QStringLiteral("上書き確認"),
+                   destination + QStringLiteral("\n\nこのファイルは既に存在します．\n上書きしてもよろしいですか？"),
+                   Buttons::YesNo, Icon::Question)
+            == Answer::Yes;
+    const auto sourceTime = fs::ModificationTime(copySource);
+    const auto destinationTime = fs::ModificationTime(destination);
+    return sourceTime && destinationTime && *sourceTime > *destinationTime;
+}
+
+void InstallPass::copyPresentFile(const QString& source, QString destination, const QString& options)
+{
+    QString copySource = source;
+    QString expandedTemp;
+    bool expansionFailed = false;
+    if (source.endsWith(QLatin1Char('_'))) {
+        const ExpandedFile expanded = ExpandCompressed(s_, source, destination);
+        destination = expanded.destination;
+        if (expanded.ok()) {
+            copySource = expandedTemp = expanded.tempPath;
+        } else {
+            expansionFailed = true;
+            log_.add(kFileHeader, source, expanded.message);
+        }
     }
-
-    if (fs::IsFile(source)) {
-        QString copySource = source;
-        QString expandedTemp;
-        bool expansionFailed = false;
-        if (source.endsWith(QLatin1Char('_'))) {
-            const ExpandedFile expanded = ExpandCompressed(s_, source, destination);
-            destination = expanded.destination;
-            if (expanded.ok()) {
-                copySource = expandedTemp = expanded.tempPath;
-            } else {
-                expansionFailed = true;
-                log_.add(kFileHeader, source, expanded.message);
-            }
-        }
-        status(QStringLiteral("ファイルをコピーしています．．．\nCopying -> ") + destination);
-        if (fe_.abortRequested()) {
-            if (!expandedTemp.isEmpty())
-                fs::RemoveFile(expandedTemp);
-            throw AbortPass{};
-        }
-        if (!expansionFailed) {
-            bool copy = true;
-            if (fs::Exists(destination)) {
-                if (!choices_.overwrite) {
-                    copy = ask(Prompt::Overwrite, QStringLiteral("上書き確認"),
-                               destination + QStringLiteral("\n\nこのファイルは既に存在します．\n上書きしてもよろしいですか？"),
-                               Buttons::YesNo, Icon::Question)
-                        == Answer::Yes;
-                } else {
-                    const auto sourceTime = fs::ModificationTime(copySource);
-                    const auto destinationTime = fs::ModificationTime(destination);
-                    copy = sourceTime && destinationTime && *sourceTime > *destinationTime;
-                }
-            }
-            // A reinstallation into the same folder counts a shared file once: the
-            // earlier installation's count is this installation's count.
-            if (HasText(options, u"/S") && !earlierShared_.contains(destination))
-                ChangeSharedCount(s_.registry(), destination, true);
-            if (HasText(options, u"/W"))
-                copy = false;
-            const int error = copy ? CopyWithAttributes(copySource, destination, &fe_) : 0;
-            if (HasText(options, u"/R") && fs::Exists(destination))
-                RegisterServer(s_, destination, true, &fe_);
-            if (error == 0)
-                fileList_ << JoinPathEntry(destination, options);
-            else
-                log_.addSystemError(kFileHeader, destination, error);
-        }
+    status(QStringLiteral("ファイルをコピーしています．．．\nCopying -> ") + destination);
+    if (fe_.abortRequested()) {
         if (!expandedTemp.isEmpty())
             fs::RemoveFile(expandedTemp);
-        if (sizesKnown_) {
-            // The size now: a source that changed or went away since the size pass makes
-            // the progress count entries instead.
-            const auto size = fs::FileSize(source);
-            if (size) {
-                bytesDone_ += std::max<qint64>(*size, 1);
-            } else {
-                sizesKnown_ = false;
-                ask(Prompt::SizeUnknown, QStringLiteral("内部エラー"),
-                    QStringLiteral("ファイルサイズの取得に失敗したため，進行状況の表示方法を変更します．"), Buttons::Ok,
-                    Icon::Warning);
-            }
+        throw AbortPass{};
+    }
+    if (!expansionFailed) {
+        bool copy = shouldCopyOver(copySource, destination);
+        // A reinstallation into the same folder counts a shared file once: the
+        // earlier installation's count is this installation's count.
+        if (HasText(options, u"/S") && !earlierShared_.contains(destination))
+            ChangeSharedCount(s_.registry(), destination, true);
+        if (HasText(options, u"/W"))
+            copy = false;
+        const int error = copy ? CopyWithAttributes(copySource, destination, &fe_) : 0;
+        if (HasText(options, u"/R") && fs::Exists(destination))
+            RegisterServer(s_, destination, true, &fe_);
+        if (error == 0)
+            fileList_ << JoinPathEntry(destination, options);
+        else
+            log_.addSystemError(kFileHeader, destination, error);
+    }
+    if (!expandedTemp.isEmpty())
+        fs::RemoveFile(expandedTemp);
+    if (sizesKnown_) {
+        // The size now: a source that changed or went away since the size pass makes
+        // the progress count entries instead.
+        const auto size = fs::FileSize(source);
+        if (size) {
+            bytesDone_ += std::max<qint64>(*size, 1);
+        } else {
+            sizesKnown_ = false;
+            ask(Prompt::SizeUnknown, QStringLiteral("内部エラー"),
+                QStringLiteral("ファイルサイズの取得に失敗したため，進行状況の表示方法を変更します．"), Buttons::Ok,
+                Icon::Warning);
         }
+    }
+}
+
+void InstallPass::copyEntry(int number, const QString& text)
+{
+    const CopyEntryFields f = splitEntry(text);
+    QString source = findSource(f.sourceName);
+    if (f.nextDisk)
+        source = askForNextDisk(f.sourceName);
+
+    if (fs::IsFile(source)) {
+        copyPresentFile(source, f.destination, f.options);
     } else {
-        status(QStringLiteral("ファイルが存在しないためコピーをスキップしています．．．\nSkipping -> ") + destination);
+        status(QStringLiteral("ファイルが存在しないためコピーをスキップしています．．．\nSkipping -> ") + f.destination);
         checkAbort();
         log_.add(kFileHeader, source, kSourceMissing);
     }

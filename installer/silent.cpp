@@ -264,6 +264,88 @@ void SilentFrontEnd::note(const QString& text)
     log(QStringLiteral("note"), text);
 }
 
+namespace {
+
+PassOutcome UninstallSilently(Session& session, SilentFrontEnd& frontEnd, const CommandLine& cl)
+{
+    UninstallChoices choices = DefaultUninstallChoices(session);
+    if (choices.deleteAll && !cl.deleteAll) {
+        // Without a window nobody has confirmed the box "everything in the folder":
+        // files the installation did not create stay.
+        choices.deleteAll = false;
+        frontEnd.note(QStringLiteral("files the installation did not create are kept (give --delete-all to delete them)"));
+    } else if (cl.deleteAll && !choices.deleteAll) {
+        frontEnd.note(QStringLiteral("--delete-all is ignored: the installation does not offer it"));
+    }
+    if (!cl.folder.isEmpty())
+        frontEnd.note(QStringLiteral("--dir is ignored: an uninstallation removes the folder its definition names"));
+    frontEnd.log(QStringLiteral("folder"), choices.folder);
+    return RunUninstall(session, frontEnd, choices);
+}
+
+/// The install choices of the definition, changed by the command line where it allows.
+InstallChoices SilentInstallChoices(Session& session, SilentFrontEnd& frontEnd, const CommandLine& cl)
+{
+    InstallChoices choices = DefaultInstallChoices(session);
+    const bool changeable = session.optionsEnabled();
+    const bool optionsGiven = !cl.folder.isEmpty() || cl.noOverwrite || cl.shortcuts.has_value();
+    if (changeable) {
+        if (!cl.folder.isEmpty())
+            choices.folder = QDir::current().absoluteFilePath(cl.folder);
+        choices.overwrite = !cl.noOverwrite;
+        if (cl.shortcuts) {
+            // Only places the definition names can be chosen.
+            choices.desktop = choices.desktop && cl.shortcuts->contains(QStringLiteral("desktop"));
+            choices.startMenu = choices.startMenu && cl.shortcuts->contains(QStringLiteral("startmenu"));
+            choices.startUp = choices.startUp && cl.shortcuts->contains(QStringLiteral("startup"));
+            choices.sendTo = choices.sendTo && cl.shortcuts->contains(QStringLiteral("sendto"));
+        }
+    } else if (optionsGiven) {
+        frontEnd.note(QStringLiteral("--dir, --no-overwrite and --shortcuts are ignored: the definition fixes them"));
+    }
+    if (cl.type == 2) {
+        if (session.typePageVisible())
+            choices.type = 2;
+        else
+            frontEnd.note(QStringLiteral("--type 2 is ignored: the definition offers no choice of type"));
+    }
+    return choices;
+}
+
+PassOutcome InstallSilently(Session& session, SilentFrontEnd& frontEnd, const CommandLine& cl)
+{
+    const InstallChoices choices = SilentInstallChoices(session, frontEnd, cl);
+    if (!session.licenceFile().isEmpty() && QFileInfo::exists(session.licenceFile()))
+        frontEnd.note(QStringLiteral("the licence is accepted by running silently: ") + session.licenceFile());
+    if (session.earlierVersionFound())
+        frontEnd.log(QStringLiteral("message [警告]"), session.earlierVersionWarning());
+    frontEnd.log(QStringLiteral("folder"), choices.folder);
+    return RunInstall(session, frontEnd, choices);
+}
+
+/// The questions the windows would ask before a restart; the silent mode never restarts
+/// the machine itself.
+void AnswerRestart(Session& session, SilentFrontEnd& frontEnd, const PassOutcome& outcome)
+{
+    if (outcome.status != PassOutcome::Status::Completed || !outcome.restartRequested)
+        return;
+    if (outcome.lockedFiles)
+        frontEnd.ask({Prompt::LockedFiles, QStringLiteral("情報"),
+                      QStringLiteral("ファイルのコピー時に，いくつかのファイルがロックされていました．\nこれらのファイルは，Windowsの再起動時に更新されます．"),
+                      Buttons::Ok, Icon::Information});
+    if (frontEnd.ask({Prompt::Restart, QStringLiteral("システム設定の変更"),
+                      QStringLiteral("新しい設定を有効にするには，コンピュータを再起動する必要があります．\n今すぐ再起動しますか？"),
+                      Buttons::YesNo, Icon::Question})
+        == Answer::Yes) {
+        session.services().rebooter->requestReboot();
+    } else {
+        frontEnd.ask({Prompt::RestartDeclined, QStringLiteral("警告"),
+                      QStringLiteral("Windowsを再起動すると，セットアップは完了します．"), Buttons::Ok, Icon::Warning});
+    }
+}
+
+} // namespace
+
 int RunSilent(const CommandLine& cl, const SilentContext& context)
 {
     QFile logFile;
@@ -318,69 +400,9 @@ int RunSilent(const CommandLine& cl, const SilentContext& context)
     }
     frontEnd.log(QStringLiteral("title"), session->uninstalling() ? session->uninstallTitle() : session->setupTitle());
 
-    PassOutcome outcome;
-    if (session->uninstalling()) {
-        UninstallChoices choices = DefaultUninstallChoices(*session);
-        if (choices.deleteAll && !cl.deleteAll) {
-            // Without a window nobody has confirmed the box "everything in the folder":
-            // files the installation did not create stay.
-            choices.deleteAll = false;
-            frontEnd.note(QStringLiteral("files the installation did not create are kept (give --delete-all to delete them)"));
-        } else if (cl.deleteAll && !choices.deleteAll) {
-            frontEnd.note(QStringLiteral("--delete-all is ignored: the installation does not offer it"));
-        }
-        if (!cl.folder.isEmpty())
-            frontEnd.note(QStringLiteral("--dir is ignored: an uninstallation removes the folder its definition names"));
-        frontEnd.log(QStringLiteral("folder"), choices.folder);
-        outcome = RunUninstall(*session, frontEnd, choices);
-    } else {
-        InstallChoices choices = DefaultInstallChoices(*session);
-        const bool changeable = session->optionsEnabled();
-        const bool optionsGiven = !cl.folder.isEmpty() || cl.noOverwrite || cl.shortcuts.has_value();
-        if (changeable) {
-            if (!cl.folder.isEmpty())
-                choices.folder = QDir::current().absoluteFilePath(cl.folder);
-            choices.overwrite = !cl.noOverwrite;
-            if (cl.shortcuts) {
-                // Only places the definition names can be chosen.
-                choices.desktop = choices.desktop && cl.shortcuts->contains(QStringLiteral("desktop"));
-                choices.startMenu = choices.startMenu && cl.shortcuts->contains(QStringLiteral("startmenu"));
-                choices.startUp = choices.startUp && cl.shortcuts->contains(QStringLiteral("startup"));
-                choices.sendTo = choices.sendTo && cl.shortcuts->contains(QStringLiteral("sendto"));
-            }
-        } else if (optionsGiven) {
-            frontEnd.note(QStringLiteral("--dir, --no-overwrite and --shortcuts are ignored: the definition fixes them"));
-        }
-        if (cl.type == 2) {
-            if (session->typePageVisible())
-                choices.type = 2;
-            else
-                frontEnd.note(QStringLiteral("--type 2 is ignored: the definition offers no choice of type"));
-        }
-        if (!session->licenceFile().isEmpty() && QFileInfo::exists(session->licenceFile()))
-            frontEnd.note(QStringLiteral("the licence is accepted by running silently: ") + session->licenceFile());
-        if (session->earlierVersionFound())
-            frontEnd.log(QStringLiteral("message [警告]"), session->earlierVersionWarning());
-        frontEnd.log(QStringLiteral("folder"), choices.folder);
-        outcome = RunInstall(*session, frontEnd, choices);
-    }
-
-    if (outcome.status == PassOutcome::Status::Completed && outcome.restartRequested) {
-        // The windows would ask now; the silent mode never restarts the machine itself.
-        if (outcome.lockedFiles)
-            frontEnd.ask({Prompt::LockedFiles, QStringLiteral("情報"),
-                          QStringLiteral("ファイルのコピー時に，いくつかのファイルがロックされていました．\nこれらのファイルは，Windowsの再起動時に更新されます．"),
-                          Buttons::Ok, Icon::Information});
-        if (frontEnd.ask({Prompt::Restart, QStringLiteral("システム設定の変更"),
-                          QStringLiteral("新しい設定を有効にするには，コンピュータを再起動する必要があります．\n今すぐ再起動しますか？"),
-                          Buttons::YesNo, Icon::Question})
-            == Answer::Yes) {
-            session->services().rebooter->requestReboot();
-        } else {
-            frontEnd.ask({Prompt::RestartDeclined, QStringLiteral("警告"),
-                          QStringLiteral("Windowsを再起動すると，セットアップは完了します．"), Buttons::Ok, Icon::Warning});
-        }
-    }
+    const PassOutcome outcome = session->uninstalling() ? UninstallSilently(*session, frontEnd, cl)
+                                                        : InstallSilently(*session, frontEnd, cl);
+    AnswerRestart(*session, frontEnd, outcome);
     session->cleanUpWorkFolders();
 
     switch (outcome.status) {

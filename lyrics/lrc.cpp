@@ -436,73 +436,64 @@ LrcContent DetectLrc(QStringView text)
     return !f.program && f.idTag && f.plainHead ? LrcContent::Lrc : LrcContent::None;
 }
 
-LrcImportResult ImportLrc(QStringView lrc, const LrcImportOptions& o)
-{
-    LrcImportResult r;
-    // The input comes back unchanged on every failure.
-    auto fail = [&r, lrc](LrcStatus status, QString message) {
-        r.status = status;
-        r.message = std::move(message);
-        r.text = lrc.toString();
-        return r;
-    };
-    switch (DetectLrc(lrc)) {
-    case LrcContent::None:
-        r.status = LrcStatus::NotLrc;
-        r.text = lrc.toString();
-        r.message = QStringLiteral("no LRC time tags found; nothing converted");
-        return r;
-    case LrcContent::Mixed:
-        r.status = LrcStatus::Mixed;
-        r.text = lrc.toString();
-        r.message = QStringLiteral("the text mixes LRC time tags with the program's own [mm:ss:xx] tags; left as it is");
-        return r;
-    case LrcContent::Lrc:
-        break;
-    }
+namespace {
 
+/// An LRC text read line by line: its lines, and the @ block its ID tags make.
+struct ImportSource {
     std::vector<ImportLine> lines;
-    lines.reserve(size_t(lrc.size() / 24 + 4));
     QStringList block;
-    std::optional<double> recorded;
-    bool repeats = false;
+    std::optional<double> recorded; // the ratio the file records ([mwex-ratio:])
+    bool repeats = false;           // a line with several time tags
+    bool endsWithBreak = false;
+};
+
+/// The @ line (or recorded ratio) for an ID tag; false when the tag stays a text line.
+bool TakeIdTag(QStringView key, QStringView value, ImportSource& src, LrcImportResult& r)
+{
+    if (KeyIs(key, QLatin1StringView("ti")) || KeyIs(key, QLatin1StringView("ar")) || KeyIs(key, QLatin1StringView("al"))
+        || KeyIs(key, QLatin1StringView("by"))) {
+        const QString v = value.trimmed().toString();
+        const char* at = KeyIs(key, QLatin1StringView("ti"))   ? "@Title="
+                         : KeyIs(key, QLatin1StringView("ar")) ? "@Artist="
+                         : KeyIs(key, QLatin1StringView("al")) ? "@Album="
+                                                                : "@TaggingBy=";
+        src.block << QLatin1StringView(at) + v;
+        if (r.title.isEmpty() && KeyIs(key, QLatin1StringView("ti")))
+            r.title = v;
+        if (r.artist.isEmpty() && KeyIs(key, QLatin1StringView("ar")))
+            r.artist = v;
+        return true;
+    }
+    if (KeyIs(key, QLatin1StringView("offset"))) {
+        if (const std::optional<int> n = ParseOffset(value)) {
+            src.block << QStringLiteral("@Offset=") + QString::number(-*n);
+            return true;
+        }
+    } else if (KeyIs(key, kCarriedKey) && value.startsWith(QLatin1Char('@'))) {
+        src.block << value.toString();
+        return true;
+    } else if (KeyIs(key, kRatioKey)) {
+        bool ok = false;
+        const double v = value.trimmed().toDouble(&ok);
+        if (ok && std::isfinite(v) && v > 0) {
+            src.recorded = v;
+            return true;
+        }
+    }
+    // Any other ID tag stays as it is, as a plain text line.
+    return false;
+}
+
+ImportSource ReadImportSource(QStringView lrc, LrcImportResult& r)
+{
+    ImportSource src;
+    src.lines.reserve(size_t(lrc.size() / 24 + 4));
     qsizetype number = 0;
-    const bool endsWithBreak = ForEachLine(lrc, [&](QStringView text) {
+    src.endsWithBreak = ForEachLine(lrc, [&](QStringView text) {
         ++number;
         QStringView key, value;
-        if (ParseIdTag(text, &key, &value)) {
-            if (KeyIs(key, QLatin1StringView("ti")) || KeyIs(key, QLatin1StringView("ar")) ||
-                KeyIs(key, QLatin1StringView("al")) || KeyIs(key, QLatin1StringView("by"))) {
-                const QString v = value.trimmed().toString();
-                const char* at = KeyIs(key, QLatin1StringView("ti"))   ? "@Title="
-                                 : KeyIs(key, QLatin1StringView("ar")) ? "@Artist="
-                                 : KeyIs(key, QLatin1StringView("al")) ? "@Album="
-                                                                        : "@TaggingBy=";
-                block << QLatin1StringView(at) + v;
-                if (r.title.isEmpty() && KeyIs(key, QLatin1StringView("ti")))
-                    r.title = v;
-                if (r.artist.isEmpty() && KeyIs(key, QLatin1StringView("ar")))
-                    r.artist = v;
-                return;
-            }
-            if (KeyIs(key, QLatin1StringView("offset"))) {
-                if (const std::optional<int> n = ParseOffset(value)) {
-                    block << QStringLiteral("@Offset=") + QString::number(-*n);
-                    return;
-                }
-            } else if (KeyIs(key, kCarriedKey) && value.startsWith(QLatin1Char('@'))) {
-                block << value.toString();
-                return;
-            } else if (KeyIs(key, kRatioKey)) {
-                bool ok = false;
-                const double v = value.trimmed().toDouble(&ok);
-                if (ok && std::isfinite(v) && v > 0) {
-                    recorded = v;
-                    return;
-                }
-            }
-            // Any other ID tag stays as it is, as a plain text line.
-        }
+        if (ParseIdTag(text, &key, &value) && TakeIdTag(key, value, src, r))
+            return;
         ImportLine line;
         line.number = number;
         qsizetype pos = 0;
@@ -517,20 +508,26 @@ LrcImportResult ImportLrc(QStringView lrc, const LrcImportOptions& o)
         } else {
             line.kind = ImportLine::Timed;
             line.text = text.sliced(pos);
-            repeats |= line.heads.size() > 1;
+            src.repeats |= line.heads.size() > 1;
         }
-        lines.push_back(std::move(line));
+        src.lines.push_back(std::move(line));
     });
+    return src;
+}
 
-    // The time base: the paired song's, else the one the file records, else standard.
+/// The time base: the paired song's, else the one the file records, else standard.
+/// States it in the block where the file does not.
+double ImportRatio(const LrcImportOptions& o, ImportSource& src, LrcImportResult& r)
+{
     double ratio = 1;
+    QStringList& block = src.block;
     if (o.songRatio) {
         ratio = *o.songRatio;
         r.timeBase = LrcTimeBase::SongRatio;
         block.removeIf([](const QString& l) { return StatesTimeBase(l); });
         block.insert(RatioLinePosition(block), QStringLiteral("@TimeRatio=") + FormatRatio(ratio));
-    } else if (recorded) {
-        ratio = *recorded;
+    } else if (src.recorded) {
+        ratio = *src.recorded;
     } else if (std::any_of(block.begin(), block.end(), [](const QString& l) { return StatesTimeBase(l); })) {
         ratio = ReadCorrectionData(block.join(kCrLf) + kCrLf, o.userTimeIsWinAmp).data.TimeRatio;
     } else {
@@ -538,12 +535,38 @@ LrcImportResult ImportLrc(QStringView lrc, const LrcImportOptions& o)
     }
     if (!o.songRatio && ratio != 1)
         r.timeBase = LrcTimeBase::RecordedRatio;
-    if (!std::isfinite(ratio) || ratio <= 0)
-        return fail(LrcStatus::BadRatio, QStringLiteral("the time ratio %1 is not a positive number; nothing converted").arg(ratio));
-    r.ratio = ratio;
+    return ratio;
+}
 
-    // One entry per line, or per time of a line with several when they are expanded (a
-    // word-timed line always: its word times belong to one singing of it).
+/// Time order, each timed line taking the untimed lines behind it along; lines in front
+/// of the first timed line stay on top.
+std::vector<ImportEntry> SortedByTime(const std::vector<ImportEntry>& entries, const std::vector<ImportLine>& lines)
+{
+    struct Group {
+        size_t from, to;
+        qint64 ms;
+    };
+    std::vector<Group> groups;
+    for (size_t e = 0; e < entries.size(); ++e) {
+        const bool timed = lines[size_t(entries[e].line)].kind == ImportLine::Timed;
+        if (timed || groups.empty())
+            groups.push_back({e, e + 1, timed ? entries[e].sortMs : -1});
+        else
+            groups.back().to = e + 1;
+    }
+    std::stable_sort(groups.begin(), groups.end(), [](const Group& a, const Group& b) { return a.ms < b.ms; });
+    std::vector<ImportEntry> sorted;
+    sorted.reserve(entries.size());
+    for (const Group& g : groups)
+        sorted.insert(sorted.end(), entries.begin() + qsizetype(g.from), entries.begin() + qsizetype(g.to));
+    return sorted;
+}
+
+/// One entry per line, or per time of a line with several when they are expanded (a
+/// word-timed line always: its word times belong to one singing of it).
+std::vector<ImportEntry> ImportEntries(const ImportSource& src, const LrcImportOptions& o)
+{
+    const std::vector<ImportLine>& lines = src.lines;
     std::vector<ImportEntry> entries;
     entries.reserve(lines.size() + 8);
     bool expanded = false;
@@ -559,44 +582,63 @@ LrcImportResult ImportLrc(QStringView lrc, const LrcImportOptions& o)
             entries.push_back({i, -1, l.heads[0].ms});
         }
     }
-    if (expanded && repeats) {
-        // Time order, each timed line taking the untimed lines behind it along; lines in
-        // front of the first timed line stay on top.
-        struct Group {
-            size_t from, to;
-            qint64 ms;
-        };
-        std::vector<Group> groups;
-        for (size_t e = 0; e < entries.size(); ++e) {
-            const bool timed = lines[size_t(entries[e].line)].kind == ImportLine::Timed;
-            if (timed || groups.empty())
-                groups.push_back({e, e + 1, timed ? entries[e].sortMs : -1});
-            else
-                groups.back().to = e + 1;
-        }
-        std::stable_sort(groups.begin(), groups.end(), [](const Group& a, const Group& b) { return a.ms < b.ms; });
-        std::vector<ImportEntry> sorted;
-        sorted.reserve(entries.size());
-        for (const Group& g : groups)
-            sorted.insert(sorted.end(), entries.begin() + qsizetype(g.from), entries.begin() + qsizetype(g.to));
-        entries = std::move(sorted);
+    if (expanded && src.repeats)
+        return SortedByTime(entries, lines);
+    return entries;
+}
+
+/// For each entry, the first time of the next timed entry when karaoke lines are closed.
+std::vector<const Stamp*> ClosingTimes(const std::vector<ImportEntry>& entries, const std::vector<ImportLine>& lines,
+                                       bool closeKaraokeLines)
+{
+    std::vector<const Stamp*> next(entries.size(), nullptr);
+    if (!closeKaraokeLines)
+        return next;
+    const Stamp* following = nullptr;
+    for (size_t e = entries.size(); e-- > 0;) {
+        next[e] = following;
+        const ImportLine& l = lines[size_t(entries[e].line)];
+        if (l.kind == ImportLine::Timed)
+            following = &l.heads[entries[e].head < 0 ? 0 : entries[e].head];
+    }
+    return next;
+}
+
+} // namespace
+
+LrcImportResult ImportLrc(QStringView lrc, const LrcImportOptions& o)
+{
+    LrcImportResult r;
+    // The input comes back unchanged on every failure.
+    auto fail = [&r, lrc](LrcStatus status, QString message) {
+        r.status = status;
+        r.message = std::move(message);
+        r.text = lrc.toString();
+        return r;
+    };
+    switch (DetectLrc(lrc)) {
+    case LrcContent::None:
+        return fail(LrcStatus::NotLrc, QStringLiteral("no LRC time tags found; nothing converted"));
+    case LrcContent::Mixed:
+        return fail(LrcStatus::Mixed,
+                    QStringLiteral("the text mixes LRC time tags with the program's own [mm:ss:xx] tags; left as it is"));
+    case LrcContent::Lrc:
+        break;
     }
 
+    ImportSource src = ReadImportSource(lrc, r);
+    const double ratio = ImportRatio(o, src, r);
+    if (!std::isfinite(ratio) || ratio <= 0)
+        return fail(LrcStatus::BadRatio, QStringLiteral("the time ratio %1 is not a positive number; nothing converted").arg(ratio));
+    r.ratio = ratio;
+
+    const std::vector<ImportEntry> entries = ImportEntries(src, o);
+    const std::vector<const Stamp*> next = ClosingTimes(entries, src.lines, o.closeKaraokeLines);
     Importer importer(o, ratio);
     QString out;
     out.reserve(lrc.size() + lrc.size() / 8 + 64);
-    std::vector<const Stamp*> next(entries.size(), nullptr);
-    if (o.closeKaraokeLines) {
-        const Stamp* following = nullptr;
-        for (size_t e = entries.size(); e-- > 0;) {
-            next[e] = following;
-            const ImportLine& l = lines[size_t(entries[e].line)];
-            if (l.kind == ImportLine::Timed)
-                following = &l.heads[entries[e].head < 0 ? 0 : entries[e].head];
-        }
-    }
     for (size_t e = 0; e < entries.size(); ++e) {
-        const ImportLine& l = lines[size_t(entries[e].line)];
+        const ImportLine& l = src.lines[size_t(entries[e].line)];
         if (l.kind == ImportLine::Text) {
             out.append(l.text);
         } else {
@@ -608,14 +650,107 @@ LrcImportResult ImportLrc(QStringView lrc, const LrcImportOptions& o)
         }
         out.append(kCrLf);
     }
-    for (const QString& b : block)
+    for (const QString& b : src.block)
         out.append(b).append(kCrLf);
-    if (!endsWithBreak && out.endsWith(kCrLf))
+    if (!src.endsWithBreak && out.endsWith(kCrLf))
         out.chop(2);
     r.text = std::move(out);
     r.status = LrcStatus::Converted;
     return r;
 }
+
+namespace {
+
+/// The @ block becomes ID tags at the head of the file, in its own order.
+void AppendIdTags(QString& out, const std::vector<QStringView>& at, double ratio, const LrcExportOptions& o)
+{
+    const qsizetype statements = std::count_if(at.begin(), at.end(), StatesTimeBase);
+    // LRC is standard time, so a lone "@TimeRatio=1" goes without saying; the import
+    // writes it back in its place.
+    const bool unitRatioImplied = statements == 1 &&
+                                  std::any_of(at.begin(), at.end(), [](QStringView l) { return l == QLatin1StringView("@TimeRatio=1"); });
+    for (QStringView line : at) {
+        if (unitRatioImplied && line == QLatin1StringView("@TimeRatio=1"))
+            continue;
+        if (const std::optional<QString> tag = MappedIdTag(line))
+            out.append(*tag);
+        else
+            out.append(QLatin1Char('[')).append(kCarriedKey).append(QLatin1Char(':')).append(line).append(QLatin1Char(']'));
+        out.append(o.lineBreak);
+    }
+    if (statements == 0) {
+        // The time base came from the user's setting: record what the times were divided by.
+        out.append(QLatin1Char('[')).append(kRatioKey).append(QLatin1Char(':')).append(FormatRatio(ratio));
+        out.append(QLatin1Char(']')).append(o.lineBreak);
+    }
+}
+
+/// Writes the lines of the text (without its @ lines) with LRC times.
+class Exporter {
+public:
+    Exporter(QString& out, double ratio, const LrcExportOptions& o, LrcExportResult& r) : out_(out), ratio_(ratio), o_(o), r_(r) {}
+
+    void Line(QStringView line)
+    {
+        tags_.clear();
+        for (TagMatch m = FindNextTag(line); m.found(); m = FindNextTag(line, m.end()))
+            tags_.append(m);
+        if (tags_.isEmpty()) {
+            out_.append(line).append(o_.lineBreak);
+            return;
+        }
+        bool karaoke = false;
+        for (qsizetype i = 1; i < tags_.size() && !karaoke; ++i)
+            karaoke = tags_[i].position > tags_[i - 1].end();
+        const QStringView before = line.first(tags_[0].position);
+        if (!karaoke) {
+            for (const TagMatch& m : tags_)
+                Time(m, u'[', u']');
+            out_.append(before).append(line.sliced(tags_.back().end()));
+        } else {
+            Time(tags_[0], u'[', u']');
+            out_.append(before);
+            Words(line);
+        }
+        out_.append(o_.lineBreak);
+    }
+
+private:
+    void Time(const TagMatch& m, char16_t open, char16_t close)
+    {
+        const bool millis = o_.millis || m.layout == TagLayout::Millis;
+        const int unit = millis ? 1 : 10;
+        qint64 v = m.msec();
+        v = ratio_ == 1 ? v - v % unit : std::llround(double(v) / ratio_ / unit) * unit;
+        AppendLrcTime(out_, v, millis, open, close);
+    }
+
+    void Words(QStringView line)
+    {
+        for (qsizetype i = 0; i < tags_.size(); ++i) {
+            const qsizetype from = tags_[i].end();
+            const qsizetype to = i + 1 < tags_.size() ? tags_[i + 1].position : line.size();
+            const QStringView segment = line.sliced(from, to - from);
+            if (o_.enhanced) {
+                // The first word's time is the line's. It goes without saying when no
+                // word follows it at once ("[00:01.00] <00:01.20> word", "[00:01.00]<00:01.20>word").
+                if (i > 0 || !AllBlank(segment))
+                    Time(tags_[i], u'<', u'>');
+            } else {
+                r_.wordTimingDropped = true;
+            }
+            out_.append(segment);
+        }
+    }
+
+    QString& out_;
+    double ratio_;
+    const LrcExportOptions& o_;
+    LrcExportResult& r_;
+    QVarLengthArray<TagMatch, 16> tags_;
+};
+
+} // namespace
 
 LrcExportResult ExportLrc(QStringView text, const LrcExportOptions& o)
 {
@@ -654,74 +789,13 @@ LrcExportResult ExportLrc(QStringView text, const LrcExportOptions& o)
                     QStringLiteral("the time ratio %1 is not a positive number; nothing converted").arg(ratio));
     r.ratio = ratio;
 
-    // The @ block becomes ID tags at the head of the file, in its own order.
     QString out;
     out.reserve(text.size() + text.size() / 4 + 64);
-    const qsizetype statements = std::count_if(at.begin(), at.end(), StatesTimeBase);
-    // LRC is standard time, so a lone "@TimeRatio=1" goes without saying; the import
-    // writes it back in its place.
-    const bool unitRatioImplied = statements == 1 &&
-                                  std::any_of(at.begin(), at.end(), [](QStringView l) { return l == QLatin1StringView("@TimeRatio=1"); });
-    for (QStringView line : at) {
-        if (unitRatioImplied && line == QLatin1StringView("@TimeRatio=1"))
-            continue;
-        if (const std::optional<QString> tag = MappedIdTag(line))
-            out.append(*tag);
-        else
-            out.append(QLatin1Char('[')).append(kCarriedKey).append(QLatin1Char(':')).append(line).append(QLatin1Char(']'));
-        out.append(o.lineBreak);
-    }
-    if (statements == 0) {
-        // The time base came from the user's setting: record what the times were divided by.
-        out.append(QLatin1Char('[')).append(kRatioKey).append(QLatin1Char(':')).append(FormatRatio(ratio));
-        out.append(QLatin1Char(']')).append(o.lineBreak);
-    }
-
-    auto appendTime = [&](const TagMatch& m, char16_t open, char16_t close) {
-        const bool millis = o.millis || m.layout == TagLayout::Millis;
-        const int unit = millis ? 1 : 10;
-        qint64 v = m.msec();
-        v = ratio == 1 ? v - v % unit : std::llround(double(v) / ratio / unit) * unit;
-        AppendLrcTime(out, v, millis, open, close);
-    };
-    QVarLengthArray<TagMatch, 16> tags;
+    AppendIdTags(out, at, ratio, o);
+    Exporter exporter(out, ratio, o, r);
     ForEachLine(text, [&](QStringView line) {
-        if (line.startsWith(QLatin1Char('@')))
-            return;
-        tags.clear();
-        for (TagMatch m = FindNextTag(line); m.found(); m = FindNextTag(line, m.end()))
-            tags.append(m);
-        if (tags.isEmpty()) {
-            out.append(line).append(o.lineBreak);
-            return;
-        }
-        bool karaoke = false;
-        for (qsizetype i = 1; i < tags.size() && !karaoke; ++i)
-            karaoke = tags[i].position > tags[i - 1].end();
-        const QStringView before = line.first(tags[0].position);
-        if (!karaoke) {
-            for (const TagMatch& m : tags)
-                appendTime(m, u'[', u']');
-            out.append(before).append(line.sliced(tags.back().end()));
-        } else {
-            appendTime(tags[0], u'[', u']');
-            out.append(before);
-            for (qsizetype i = 0; i < tags.size(); ++i) {
-                const qsizetype from = tags[i].end();
-                const qsizetype to = i + 1 < tags.size() ? tags[i + 1].position : line.size();
-                const QStringView segment = line.sliced(from, to - from);
-                if (o.enhanced) {
-                    // The first word's time is the line's. It goes without saying when no
-                    // word follows it at once ("[00:01.00] <00:01.20> word", "[00:01.00]<00:01.20>word").
-                    if (i > 0 || !AllBlank(segment))
-                        appendTime(tags[i], u'<', u'>');
-                } else {
-                    r.wordTimingDropped = true;
-                }
-                out.append(segment);
-            }
-        }
-        out.append(o.lineBreak);
+        if (!line.startsWith(QLatin1Char('@')))
+            exporter.Line(line);
     });
     if (!endsWithBreak && out.endsWith(o.lineBreak))
         out.chop(o.lineBreak.size());

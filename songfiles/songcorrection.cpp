@@ -37,6 +37,14 @@ std::optional<lyrics::SongFacts> SongFactsOf(const QString& songPath, QString* e
     return lyrics::SongFacts{info->sampleRate, lyrics::FramesToMsec(frames, info->sampleRate)};
 }
 
+bool UnusableTimeRatio(QStringView text, const lyrics::CorrectionData& lyrics)
+{
+    const QString written = lyrics::FindAtValue(text, QLatin1StringView("@timeratio")).trimmed();
+    if (!written.isEmpty() && !(lyrics::LeadingNumber(written) > 0))
+        return true;
+    return !(lyrics.TimeRatio > 0);
+}
+
 bool ConvertTagsForSong(QString& text, const QString& songPath, const lyrics::CorrectionData& data,
                         lyrics::ConversionKind kind, const QString& userName, QString* error)
 {

@@ -5,6 +5,7 @@
 #include "lyrics/correction.h"
 
 #include <QString>
+#include <QStringView>
 #include <optional>
 
 namespace songfiles {
@@ -13,6 +14,11 @@ namespace songfiles {
 /// nullopt, with the reason, when the file does not exist, cannot be read, is not a song
 /// or has no sample rate.
 std::optional<lyrics::SongFacts> SongFactsOf(const QString& songPath, QString* error = nullptr);
+
+/// True when the lyrics' time ratio cannot convert anything: written as 0, below 0 or
+/// not as a number (the reading of the block would quietly take the user's own ratio
+/// instead), or read as not positive. The conversions and the offset refuse such lyrics.
+bool UnusableTimeRatio(QStringView text, const lyrics::CorrectionData& lyrics);
 
 /// ConvertTags for the song at `songPath`: fails when the text is empty, the song does
 /// not exist or has no sample rate, or the lyrics conversion fails; `text` is then

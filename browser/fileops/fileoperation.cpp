@@ -299,9 +299,20 @@ int clsFileOperation::copyFile(const TransferItem& item, Progress& progress, boo
         return kNotRegular;
 
     const QString folder = QFileInfo(item.target).path();
-    QByteArray temporary;
+    QByteArray temporary; // the named temporary file; empty while the file has no name
     Fd out;
-    for (int attempt = 0; attempt < 100; ++attempt) {
+#ifdef O_TMPFILE
+    // A new target: an unnamed file that takes the target's name in one step once it is
+    // complete (linkat refuses an existing name). A crash or cancel leaves nothing.
+    if (!item.replace) {
+        if (!inject(Step::Open, folder))
+            return errno;
+        const int fd = ::open(Native(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            out.reset(fd);
+    }
+#endif
+    for (int attempt = 0; attempt < 100 && out.get() < 0; ++attempt) {
         const QString name = QStringLiteral("/.mwex-copy-%1.tmp").arg(QRandomGenerator::global()->generate64() & 0xFFFFFFFFFFFFull, 12, 16, QLatin1Char('0'));
         temporary = Native(folder + name);
         if (!inject(Step::Open, folder + name))
@@ -319,13 +330,17 @@ int clsFileOperation::copyFile(const TransferItem& item, Progress& progress, boo
 
     auto abandon = [&](int code) {
         out.close();
-        ::unlink(temporary.constData());
+        if (!temporary.isEmpty())
+            ::unlink(temporary.constData());
         return code;
     };
 
     qint64 copied = 0;
-    bool useRange = true;
-    std::unique_ptr<char[]> buffer;
+    // copy_file_range copies inside the kernel (or shares blocks); between two file
+    // systems that refuse it, every later file goes straight to read and write.
+    struct stat target {};
+    ::fstat(out.get(), &target);
+    bool useRange = !(rangeRefused_ && rangeRefusedFrom_ == st.st_dev && rangeRefusedTo_ == target.st_dev);
     for (;;) {
         if (cancel_.load()) {
             cancelled = true;
@@ -338,21 +353,27 @@ int clsFileOperation::copyFile(const TransferItem& item, Progress& progress, boo
             n = ::copy_file_range(in.get(), nullptr, out.get(), nullptr, size_t(kChunk), 0);
             if (n < 0 && copied == 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP || errno == EPERM)) {
                 useRange = false;
+                rangeRefused_ = true;
+                rangeRefusedFrom_ = st.st_dev;
+                rangeRefusedTo_ = target.st_dev;
                 continue;
             }
             if (n < 0)
                 return abandon(errno);
         } else {
-            if (!buffer)
-                buffer.reset(new char[kBufferSize]);
-            n = ::read(in.get(), buffer.get(), kBufferSize);
+            // One buffer for the whole operation: a fresh one per file would fault its
+            // pages in again for every file.
+            if (!buffer_)
+                buffer_.reset(new char[kBufferSize]);
+            char* const buffer = buffer_.get();
+            n = ::read(in.get(), buffer, kBufferSize);
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
                 return abandon(errno);
             }
             for (ssize_t done = 0; done < n;) {
-                const ssize_t w = ::write(out.get(), buffer.get() + done, size_t(n - done));
+                const ssize_t w = ::write(out.get(), buffer + done, size_t(n - done));
                 if (w < 0) {
                     if (errno == EINTR)
                         continue;
@@ -382,6 +403,16 @@ int clsFileOperation::copyFile(const TransferItem& item, Progress& progress, boo
     ::fchmod(out.get(), st.st_mode & 07777);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     ::futimens(out.get(), times);
+    if (temporary.isEmpty()) {
+        if (!inject(Step::Rename, item.target))
+            return abandon(errno);
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(out.get());
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, Native(item.target).constData(), AT_SYMLINK_FOLLOW) != 0)
+            return abandon(errno);
+        if (const int err = out.close())
+            return ::unlink(Native(item.target).constData()), err;
+        return 0;
+    }
     if (const int err = out.close())
         return ::unlink(temporary.constData()), err;
     if (const int err = commitTemporary(temporary, item))

@@ -26,6 +26,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <sys/types.h>
 #include <vector>
 
 namespace fileops {
@@ -196,6 +197,10 @@ private:
     FaultInjector faults_;
     std::atomic<bool> cancel_{false};
     OperationResult last_;
+    std::unique_ptr<char[]> buffer_; // read/write copies (one operation runs at a time)
+    bool rangeRefused_ = false;      // copy_file_range refused between these devices
+    dev_t rangeRefusedFrom_ = 0;
+    dev_t rangeRefusedTo_ = 0;
 };
 
 /// Splits a NUL-separated path list (empty parts dropped).

@@ -14,15 +14,18 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QToolButton>
 
 using namespace browser;
 using browser::fakes::WindowTest;
 using testsupport::ReadBytes;
+using testsupport::Sjis;
 
 namespace {
 
@@ -311,4 +314,171 @@ TEST_F(TagCommandsTest, ABatchRewritesOnlyCheckedFilesInTheirOwnStyleAndCanBeUnd
     EXPECT_EQ(ReadBytes(folder + "/k1.txt"), k1);
     EXPECT_EQ(ReadBytes(folder + "/k2.txt"), k2);
     EXPECT_EQ(ReadBytes(folder + "/lh.txt"), lh);
+}
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    QByteArray err;
+};
+
+CliRun Mwex(const QStringList& args)
+{
+    QProcess p;
+    p.start(testsupport::ProgramPath("mwex"), args);
+    CliRun r;
+    if (!p.waitForFinished(60000))
+        return r;
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+} // namespace
+
+TEST_F(TagCommandsTest, EveryMenuEntryGivesTheBytesOfItsCommandLineTwin)
+{
+    // The window works on the files of its folder, mwex -i on copies in another.
+    QTemporaryDir cliDir;
+    ASSERT_TRUE(cliDir.isValid());
+    const QString cli = cliDir.path();
+    auto twin = [&](const QString& name) { return cli + "/" + name; };
+
+    // Correction entries: lyrics and a song of the same name each.
+    struct Correction {
+        const char* name;
+        QByteArray text;
+        int silentFrames;
+        int entry;
+        QStringList args; // the twin command; the file and --song are added
+        bool fails = false;
+    };
+    const QStringList user{"--user-name", "me"};
+    // "∵" in its NEC code: a line no command touches keeps these bytes in both.
+    const QByteArray kNecBecause = "\x87\x9A\r\n";
+    const Correction corrections[] = {
+        {"c0", Sjis("[01:00:00]あ[01:02:00]\r\n") + kNecBecause + "@TimeRatio=0.99\r\n", 4, 0, QStringList{"tags", "convert", "--kind", "0"} + user},
+        {"c1", Sjis("[01:00:00]い\r\n@TimeRatio=0.9953125\r\n"), 0, 1, QStringList{"tags", "convert", "--kind", "1"} + user},
+        {"c2", "[01:00:00]x\r\n@TimeRatio=1\r\n@TaggingBy=abc\r\n", 0, 2, QStringList{"tags", "convert", "--kind", "2"} + user},
+        {"c3", "[00:00:20]x\r\n@TimeRatio=1\r\n@SilencemSec=500\r\n", 8, 3, QStringList{"tags", "convert", "--kind", "3"} + user},
+        {"c4", Sjis("[00:01:00]う[00:02:00]\r\n@TimeRatio=0.9953125\r\n@Offset=300\r\n"), 0, 4, {"tags", "apply-offset"}},
+        {"c6", "[00:01:00]x\r\n@TaggingBy=abc\r\n", 6, 6, QStringList{"atblock", "add", "--time-type", "winamp"} + user},
+        {"c7", "[00:01:00]x\r\n@taggingby=abc (def)\r\n@timetype=normal\r\n", 0, 7, {"atblock", "update-old"}},
+        // Refused alike: a ratio written as 0 would otherwise be read as the user's own.
+        {"z1", "[01:00:00]x\r\n@TimeRatio=0\r\n", 0, 1, QStringList{"tags", "convert", "--kind", "1"} + user, true},
+        {"z2", "[01:00:00]x\r\n@TimeRatio=abc\r\n", 0, 1, QStringList{"tags", "convert", "--kind", "1"} + user, true},
+        {"z4", "[00:01:00]x\r\n@TimeRatio=0\r\n@Offset=300\r\n", 0, 4, {"tags", "apply-offset"}, true},
+    };
+    for (const Correction& c : corrections) {
+        const QString name = QString::fromLatin1(c.name);
+        Touch(name + ".txt", c.text);
+        Song(name + ".mp3", c.silentFrames);
+        testsupport::WriteBytes(twin(name + ".txt"), c.text);
+    }
+
+    // Time-tag entries run as a batch over three check-marked files of every kind.
+    const QByteArray karaoke = Sjis("[00:01:00]あ[00:03:00]い[00:02:50]う\r\n") + kNecBecause
+                               + Sjis("[00:04:00]え[00:05:00]\r\n[00:06:00]お[00:07:00]か\r\n@Title=歌\r\n");
+    const QByteArray lineHead = "[00:05:00][00:01:00]x\r\n[00:03:5]y\r\nplain \xC2\xA0\r\n";
+    const QByteArray plain = "no tags\r\n";
+    const std::pair<const char*, QByteArray> batchFiles[] = {{"bk.txt", karaoke}, {"bl.txt", lineHead}, {"bn.txt", plain}};
+    for (const auto& [name, bytes] : batchFiles)
+        Touch(QString::fromLatin1(name), bytes);
+
+    store.setText("Option", "TaggingBy", "me");
+    FormMain& w = OpenListing();
+    for (const Correction& c : corrections) {
+        SCOPED_TRACE(c.name);
+        const QString name = QString::fromLatin1(c.name);
+        prompter.clear();
+        ShowWith(name + ".txt", name + ".mp3");
+        RunFromEditMenu("mnEditHosei", "mnHosei", qPrintable(QStringLiteral("mnHoseiList%1").arg(c.entry)));
+        QStringList args = c.args;
+        if (c.entry <= 3 || c.entry == 6)
+            args << "--song" << folder + "/" + name + ".mp3";
+        const CliRun r = Mwex(args + QStringList{"-i", twin(name + ".txt")});
+        const QByteArray windowBytes = ReadBytes(folder + "/" + name + ".txt");
+        EXPECT_EQ(ReadBytes(twin(name + ".txt")), windowBytes);
+        if (c.fails) {
+            EXPECT_EQ(prompter.messages(), QStringList{QString::fromUtf8("処理に失敗しました。")});
+            EXPECT_EQ(r.status, 1) << r.err.constData();
+            EXPECT_EQ(windowBytes, c.text);
+        } else {
+            EXPECT_TRUE(prompter.messages().isEmpty()) << prompter.messages().join(" / ").toStdString();
+            EXPECT_EQ(r.status, 0) << r.err.constData();
+            EXPECT_NE(windowBytes, c.text);
+        }
+    }
+
+    struct TagEntry {
+        int entry;
+        QStringList args;
+        std::function<void(QWidget*)> dialog;
+    };
+    auto typeInto = [](const char* box, const char* text) {
+        return [box, text](QWidget* dialog) {
+            auto* edit = dialog->findChild<QLineEdit*>(QString::fromLatin1(box));
+            edit->selectAll();
+            QTest::keyClicks(edit, QString::fromLatin1(text));
+            dialog->findChild<QPushButton*>(QStringLiteral("ComOK"))->click();
+        };
+    };
+    const TagEntry entries[] = {
+        {2, {"tags", "unify", "--layout", "hundredths"}, nullptr},
+        {3, {"tags", "unify", "--layout", "seconds"}, nullptr},
+        {5, {"tags", "strip-karaoke"}, nullptr},
+        {6, {"tags", "strip"}, nullptr},
+        {9, {"tags", "normalize"}, nullptr},
+        {11, {"tags", "shift", "--ms", "-1250"}, typeInto("Text1", "-1250")},
+        {14, {"tags", "advance", "--max-ms", "350"}, typeInto("TextMaxmSec", "0.35")},
+        {15, {"tags", "repair-reversals"}, nullptr},
+    };
+    Find<QAction>("mnTimeTagList0")->setChecked(true);
+    for (const TagEntry& e : entries) {
+        SCOPED_TRACE(e.entry);
+        QStringList files;
+        for (const auto& [name, bytes] : batchFiles) {
+            Touch(QString::fromLatin1(name), bytes);
+            testsupport::WriteBytes(twin(QString::fromLatin1(name)), bytes);
+            Check(QString::fromLatin1(name));
+            files << twin(QString::fromLatin1(name));
+        }
+        prompter.clear();
+        prompter.answer(Answer::Ok); // the long-run question of entry 15
+        if (e.dialog)
+            WhenShown(e.dialog);
+        RunFromEditMenu("mnEditLyrics", "mnTimeTag", qPrintable(QStringLiteral("mnTimeTagList%1").arg(e.entry)));
+        const CliRun r = Mwex(e.args + QStringList{"-i"} + files);
+        EXPECT_EQ(r.status, 0) << r.err.constData();
+        bool changed = false;
+        for (const auto& [name, bytes] : batchFiles) {
+            const QByteArray windowBytes = ReadBytes(folder + "/" + QString::fromLatin1(name));
+            EXPECT_EQ(ReadBytes(twin(QString::fromLatin1(name))), windowBytes) << name;
+            changed = changed || windowBytes != bytes;
+        }
+        EXPECT_TRUE(changed);
+    }
+    Find<QAction>("mnTimeTagList0")->setChecked(false);
+
+    // The order check: the tags painted red are the ones mwex lists.
+    Touch("bk.txt", karaoke);
+    testsupport::WriteBytes(twin("bk.txt"), karaoke);
+    prompter.clear();
+    ShowWith("bk.txt");
+    RunFromEditMenu("mnEditLyrics", "mnTimeTag", "mnTimeTagList8");
+    QStringList red;
+    for (const QTextEdit::ExtraSelection& s : Text()->extraSelections())
+        if (s.format.foreground().color() == QColor(255, 0, 0))
+            red << s.cursor.selectedText();
+    QProcess check;
+    check.start(testsupport::ProgramPath("mwex"), {"tags", "check-order", twin("bk.txt")});
+    ASSERT_TRUE(check.waitForFinished(60000));
+    EXPECT_EQ(check.exitCode(), 1);
+    QStringList listed;
+    for (const QString& line : QString::fromUtf8(check.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts))
+        listed << line.section(' ', 1);
+    EXPECT_EQ(red, listed);
+    EXPECT_EQ(red, QStringList{"[00:02:50]"});
+    EXPECT_FALSE(w.hasUnsavedLyrics());
 }

@@ -388,6 +388,7 @@ int RunTagsWrite(const QCommandLineParser& parser)
 // --- song-dependent corrections -----------------------------------------------------
 
 const QString kProcessFailed = QStringLiteral("処理に失敗しました。");
+const QString kUnusableRatio = QStringLiteral("the time ratio written in the lyrics is not a positive number");
 
 
 std::optional<QString> SongOption(const QCommandLineParser& parser, QString* error)
@@ -424,10 +425,12 @@ int RunTagsConvert(const QCommandLineParser& parser)
         return Error(error);
     const QString userName = parser.value(QStringLiteral("user-name"));
     return RunTextFilter(parser, [&](const QString& text) {
+        const lyrics::CorrectionData data = lyrics::ReadCorrectionData(text, *userWinAmp).data;
+        if (UnusableTimeRatio(text, data))
+            return FilterResult::Failed(text, kProcessFailed + QStringLiteral(" (") + kUnusableRatio + QLatin1Char(')'));
         QString out = text;
         QString why;
-        if (!ConvertTagsForSong(out, *song, lyrics::ReadCorrectionData(text, *userWinAmp).data,
-                                static_cast<lyrics::ConversionKind>(*kind), userName, &why))
+        if (!ConvertTagsForSong(out, *song, data, static_cast<lyrics::ConversionKind>(*kind), userName, &why))
             return FilterResult::Failed(text, kProcessFailed + QStringLiteral(" (") + why + QLatin1Char(')'));
         return FilterResult::Ok(std::move(out));
     });
@@ -571,8 +574,9 @@ const Registrar tagsConvert({
                    "2 standard→WinAmp, 3 standard→standard."),
     QStringLiteral("The song's sample rate and leading silence are measured on SONG. Every tag is moved by\n"
                    "the lyrics' offset, or by the difference in leading silence, and rescaled to the\n"
-                   "target time base; a new @ block records it. A text without tags (or a song that\n"
-                   "cannot be measured) fails with \"処理に失敗しました。\", its text unchanged, exit 1.\n\n"
+                   "target time base; a new @ block records it. A text without tags, one whose\n"
+                   "\"@TimeRatio=\" is 0, negative or not a number, or a song that cannot be measured\n"
+                   "fails with \"処理に失敗しました。\", its text unchanged, exit 1.\n\n"
                    "Reads FILE (standard input when it is missing or \"-\") and writes the result to\n"
                    "standard output, or back into each FILE with --in-place."),
     [](QCommandLineParser& p) {

@@ -6,6 +6,7 @@
 #include "lyrics/rescale.h"
 #include "lyrics/tagops.h"
 #include "lyrics/timetag.h"
+#include "songfiles/songcorrection.h"
 
 #include <limits>
 
@@ -318,7 +319,7 @@ const Registrar applyOffset({
     QStringLiteral("Move every tag by the lyrics' \"@Offset=\" and set it to 0 (@Offsetの適用)."),
     Details(QStringLiteral("The offset is in standard time; it is converted to the tags' time base with\n"
                            "the lyrics' time ratio. A text without an offset, or with offset 0, is left\n"
-                           "unchanged.")),
+                           "unchanged; one whose \"@TimeRatio=\" is 0, negative or not a number fails, exit 1.")),
     [](QCommandLineParser& parser) {
         AddUserTimeOption(parser);
         AddInPlaceOption(parser);
@@ -332,6 +333,8 @@ const Registrar applyOffset({
             const lyrics::CorrectionData data = lyrics::ReadCorrectionData(text, winAmp).data;
             if (!data.HasOffset || data.Offset == 0)
                 return FilterResult::Ok(text);
+            if (songfiles::UnusableTimeRatio(text, data))
+                return FilterResult::Failed(text, QStringLiteral("the time ratio written in the lyrics is not a positive number"));
             QString out = text;
             if (!lyrics::ApplyOffset(out, data))
                 return FilterResult::Failed(text, QStringLiteral("the offset cannot be applied (time ratio %1)")

@@ -4,9 +4,11 @@
 // them, with a progress observer attached, while the main thread's event loop is timed:
 // "stall" is the longest gap between two 10 ms timer ticks.
 //
-//   fileops_bench [--files N] [--mb TOTAL] [--rounds R] [--dir FOLDER] [--other FOLDER]
+//   fileops_bench [--files N] [--mb TOTAL] [--rounds R] [--dir FOLDER] [--other FOLDER] [--only PART]
 // Defaults: 1000 files, 1024 MB in all, 3 rounds (best kept), FOLDER = $MWEX_BENCH_DIR or
-// /tmp/mwex-fileops-bench, the second file system /dev/shm/mwex-fileops-bench.
+// /tmp/mwex-fileops-bench, the second file system /dev/shm/mwex-fileops-bench. PART is
+// copy, move or trash. Copies are also timed for as many lyrics-sized files (4 KB), where
+// the cost of each file counts rather than its bytes.
 #include "browser/fileops/fileoperation.h"
 #include "browser/fileops/posixfs.h"
 #include "browser/fileops/trash.h"
@@ -37,6 +39,7 @@ struct Options {
     int rounds = 3;
     QString dir;
     QString other = QStringLiteral("/dev/shm/mwex-fileops-bench");
+    QString only; // copy, move or trash: that part alone
 };
 
 class CountingObserver : public OperationObserver {
@@ -155,79 +158,90 @@ void Row(const char* what, double ours, double theirs, const char* tool, double 
     std::fflush(stdout);
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+Options ParseOptions(const QStringList& args)
 {
-    QCoreApplication app(argc, argv);
     Options o;
     o.dir = qEnvironmentVariable("MWEX_BENCH_DIR", QStringLiteral("/tmp/mwex-fileops-bench"));
-    const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); i += 2) {
         if (args[i] == QLatin1String("--files")) o.files = args[i + 1].toInt();
         else if (args[i] == QLatin1String("--mb")) o.totalMb = args[i + 1].toLongLong();
         else if (args[i] == QLatin1String("--rounds")) o.rounds = args[i + 1].toInt();
         else if (args[i] == QLatin1String("--dir")) o.dir = args[i + 1];
         else if (args[i] == QLatin1String("--other")) o.other = args[i + 1];
+        else if (args[i] == QLatin1String("--only")) o.only = args[i + 1];
     }
-    const qint64 bytesEach = o.totalMb * 1024 * 1024 / o.files;
-    const QString src = o.dir + QStringLiteral("/src"), near = o.dir + QStringLiteral("/near"), far = o.other + QStringLiteral("/far");
-    Fill(src, o.files, bytesEach);
-    QDir().mkpath(o.other);
-    const bool across = IdentityOf(o.dir) && IdentityOf(o.other) && IdentityOf(o.dir)->device != IdentityOf(o.other)->device;
-    std::printf("%d files of %lld bytes (%lld MB) in %s; other file system %s%s; best of %d rounds\n\n", o.files,
-                bytesEach, o.totalMb, qPrintable(o.dir), qPrintable(o.other), across ? "" : " (SAME DEVICE!)", o.rounds);
-    std::printf("%-30s %11s %11s  %-12s %7s   %s\n", "operation", "ours", "reference", "tool", "ratio", "window stall");
+    return o;
+}
 
-    clsFileOperation op;
-    CountingObserver observer;
-    op.setObserver(&observer);
-    op.setShowDialog(true);
+bool Wanted(const Options& o, const char* part)
+{
+    return o.only.isEmpty() || o.only == QLatin1String(part);
+}
 
-    for (const auto& [label, target] : {std::pair{"copy, same file system", near}, std::pair{"copy, across file systems", far}}) {
-        Timing best{1e9, 0};
-        double reference = 1e9;
-        // The two take turns going first, so that neither always meets the other's writeback.
-        for (int r = 0; r < 2 * o.rounds; ++r) {
-            Fresh(target);
-            Shell(QStringLiteral("sync"));
-            if ((r + r / 2) % 2 == 0) {
-                const Timing t = OnWorker([&] {
-                    if (!op.Copy(FilesIn(src), target))
-                        qFatal("copy failed: %s", qPrintable(FailureReport(op.lastResult())));
-                });
-                if (t.seconds < best.seconds) best.seconds = t.seconds;
-                best.stallMs = std::max(best.stallMs, t.stallMs);
-            } else {
-                reference = std::min(reference, Timed([&] { Shell(QStringLiteral("cp -r %1/. %2/").arg(Quote(src), Quote(target))); }));
-            }
-        }
-        Row(label, best.seconds, reference, "cp -r", best.stallMs);
+// Copies `src` into `target` with clsFileOperation and with `cp -r`, taking turns.
+void BenchCopy(clsFileOperation& op, const Options& o, const char* label, const QString& src, const QString& target)
+{
+    Timing best{1e9, 0};
+    double reference = 1e9;
+    // The two take turns going first, so that neither always meets the other's writeback.
+    for (int r = 0; r < 2 * o.rounds; ++r) {
         Fresh(target);
-    }
-
-    for (const auto& [label, target] : {std::pair{"move, same file system", near}, std::pair{"move, across file systems", far}}) {
-        Timing best{1e9, 0};
-        double reference = 1e9;
-        for (int r = 0; r < o.rounds; ++r) {
-            Fresh(target);
-            Shell(QStringLiteral("sync"));
+        Shell(QStringLiteral("sync"));
+        if ((r + r / 2) % 2 == 0) {
             const Timing t = OnWorker([&] {
-                if (!op.Move(FilesIn(src), target))
-                    qFatal("move failed: %s", qPrintable(FailureReport(op.lastResult())));
+                if (!op.Copy(FilesIn(src), target))
+                    qFatal("copy failed: %s", qPrintable(FailureReport(op.lastResult())));
             });
-            if (t.seconds < best.seconds) best.seconds = t.seconds;
+            best.seconds = std::min(best.seconds, t.seconds);
             best.stallMs = std::max(best.stallMs, t.stallMs);
-            Shell(QStringLiteral("mv -t %1 %2/*").arg(Quote(src), Quote(target)));
-            Shell(QStringLiteral("sync"));
-            reference = std::min(reference, Timed([&] { Shell(QStringLiteral("mv -t %1 %2/*").arg(Quote(target), Quote(src))); }));
-            Shell(QStringLiteral("mv -t %1 %2/*").arg(Quote(src), Quote(target)));
+        } else {
+            reference = std::min(reference, Timed([&] { Shell(QStringLiteral("cp -r %1/. %2/").arg(Quote(src), Quote(target))); }));
         }
-        Row(label, best.seconds, reference, "mv", best.stallMs);
-        Fresh(target);
     }
+    Row(label, best.seconds, reference, "cp -r", best.stallMs);
+    Fresh(target);
+}
 
-    // Trash: small files on the bench's own file system, into trash folders of the bench.
+// Moves the files of `src` to `target` and back with clsFileOperation and with `mv`.
+void BenchMove(clsFileOperation& op, const Options& o, const char* label, const QString& src, const QString& target)
+{
+    Timing best{1e9, 0};
+    double reference = 1e9;
+    for (int r = 0; r < o.rounds; ++r) {
+        Fresh(target);
+        Shell(QStringLiteral("sync"));
+        const Timing t = OnWorker([&] {
+            if (!op.Move(FilesIn(src), target))
+                qFatal("move failed: %s", qPrintable(FailureReport(op.lastResult())));
+        });
+        best.seconds = std::min(best.seconds, t.seconds);
+        best.stallMs = std::max(best.stallMs, t.stallMs);
+        Shell(QStringLiteral("mv -t %1 %2/*").arg(Quote(src), Quote(target)));
+        Shell(QStringLiteral("sync"));
+        reference = std::min(reference, Timed([&] { Shell(QStringLiteral("mv -t %1 %2/*").arg(Quote(target), Quote(src))); }));
+        Shell(QStringLiteral("mv -t %1 %2/*").arg(Quote(src), Quote(target)));
+    }
+    Row(label, best.seconds, reference, "mv", best.stallMs);
+    Fresh(target);
+}
+
+// gio trash into a trash of the bench's own; false when gio is missing or failed.
+bool GioTrash(const QString& data, const QString& trashSrc, double& best)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), data);
+    p.setProcessEnvironment(env);
+    best = std::min(best, Timed([&] {
+        p.start(QStringLiteral("gio"), QStringList{QStringLiteral("trash")} + FilesIn(trashSrc));
+        p.waitForFinished(-1);
+    }));
+    return p.exitCode() == 0 && QDir(trashSrc).isEmpty(QDir::Files);
+}
+
+// Trash: small files on the bench's own file system, into trash folders of the bench.
+void BenchTrash(clsFileOperation& op, const Options& o)
+{
     const QString trashSrc = o.dir + QStringLiteral("/trashme");
     const QString data = o.dir + QStringLiteral("/data");
     Timing bestTrash{1e9, 0};
@@ -244,7 +258,8 @@ int main(int argc, char** argv)
                 qFatal("trash failed: %s", qPrintable(FailureReport(op.lastResult())));
         });
         op.setTrash(nullptr);
-        if (t.seconds < bestTrash.seconds) bestTrash.seconds = t.seconds;
+        op.setAllowUndo(false);
+        bestTrash.seconds = std::min(bestTrash.seconds, t.seconds);
         bestTrash.stallMs = std::max(bestTrash.stallMs, t.stallMs);
 
         QDir(data).removeRecursively();
@@ -262,21 +277,49 @@ int main(int argc, char** argv)
         if (haveGio) {
             QDir(data).removeRecursively();
             Fill(trashSrc, o.files, 1024);
-            QProcess p;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QStringLiteral("XDG_DATA_HOME"), data);
-            p.setProcessEnvironment(env);
-            gio = std::min(gio, Timed([&] {
-                p.start(QStringLiteral("gio"), QStringList{QStringLiteral("trash")} + FilesIn(trashSrc));
-                p.waitForFinished(-1);
-            }));
-            if (p.exitCode() != 0 || !QDir(trashSrc).isEmpty(QDir::Files))
-                haveGio = false;
+            haveGio = GioTrash(data, trashSrc, gio);
         }
     }
     Row("trash", bestTrash.seconds, hand, "by hand", bestTrash.stallMs);
     if (haveGio)
         Row("trash", bestTrash.seconds, gio, "gio trash", bestTrash.stallMs);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const Options o = ParseOptions(app.arguments());
+    const qint64 bytesEach = o.totalMb * 1024 * 1024 / o.files;
+    const QString src = o.dir + QStringLiteral("/src"), near = o.dir + QStringLiteral("/near"), far = o.other + QStringLiteral("/far");
+    Fill(src, o.files, bytesEach);
+    QDir().mkpath(o.other);
+    const bool across = IdentityOf(o.dir) && IdentityOf(o.other) && IdentityOf(o.dir)->device != IdentityOf(o.other)->device;
+    std::printf("%d files of %lld bytes (%lld MB) in %s; other file system %s%s; best of %d rounds\n\n", o.files,
+                bytesEach, o.totalMb, qPrintable(o.dir), qPrintable(o.other), across ? "" : " (SAME DEVICE!)", o.rounds);
+    std::printf("%-30s %11s %11s  %-12s %7s   %s\n", "operation", "ours", "reference", "tool", "ratio", "window stall");
+
+    clsFileOperation op;
+    CountingObserver observer;
+    op.setObserver(&observer);
+    op.setShowDialog(true);
+    if (Wanted(o, "copy")) {
+        BenchCopy(op, o, "copy, same file system", src, near);
+        BenchCopy(op, o, "copy, across file systems", src, far);
+        // Lyrics-sized files: what each file costs besides its bytes.
+        const QString small = o.dir + QStringLiteral("/small");
+        Fill(small, o.files, 4096);
+        BenchCopy(op, o, "copy 4 KB files, same fs", small, near);
+        BenchCopy(op, o, "copy 4 KB files, across", small, far);
+        QDir(small).removeRecursively();
+    }
+    if (Wanted(o, "move")) {
+        BenchMove(op, o, "move, same file system", src, near);
+        BenchMove(op, o, "move, across file systems", src, far);
+    }
+    if (Wanted(o, "trash"))
+        BenchTrash(op, o);
     std::printf("\nprogress reports received: %d\n", observer.calls.load());
 
     QDir(o.dir).removeRecursively();

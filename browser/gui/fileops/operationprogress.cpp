@@ -2,6 +2,7 @@
 #include "browser/gui/fileops/operationprogress.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QLabel>
@@ -23,8 +24,11 @@ QString U(const char* utf8)
 }
 
 // Hands the worker's reports to the window thread: only the newest report waits there,
-// so a fast operation never floods the event queue.
+// so a fast operation never floods the event queue, and the window shows one at most
+// every kRepaintMs, so a thousand small files are not a thousand repaints.
 class ProgressRelay : public fileops::OperationObserver {
+    static constexpr int kRepaintMs = 40;
+
 public:
     explicit ProgressRelay(OperationProgress* dialog) : dialog_(dialog) {}
 
@@ -43,6 +47,12 @@ public:
     }
     void deliver()
     {
+        if (shown_.isValid() && shown_.elapsed() < kRepaintMs) {
+            // Too soon: the newest report is shown a little later (it stays pending).
+            QTimer::singleShot(int(kRepaintMs - shown_.elapsed()), dialog_, [this] { deliver(); });
+            return;
+        }
+        shown_.start();
         fileops::Progress p;
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -60,6 +70,7 @@ private:
     std::mutex mutex_;
     fileops::Progress latest_;
     bool pending_ = false;
+    QElapsedTimer shown_; // window thread only
 };
 
 } // namespace

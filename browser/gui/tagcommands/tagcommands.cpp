@@ -7,6 +7,7 @@
 #include "browser/core/prompter.h"
 #include "browser/gui/formmain.h"
 #include "browser/gui/tagcommands/panetransform.h"
+#include "browser/gui/tagcommands/tagbatch.h"
 #include "browser/gui/tagcommands/tagdialogs.h"
 #include "browser/gui/tagcommands/tagfile.h"
 #include "browser/gui/workbench.h"
@@ -16,9 +17,9 @@
 
 #include <QAction>
 #include <QColor>
-#include <QCoreApplication>
 #include <QCursor>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -90,16 +91,6 @@ bool OfferedFor(int index, lyrics::TagKind kind)
     default:
         return false;
     }
-}
-
-// A ratio written as 0, below 0 or not as a number cannot convert anything (reading the
-// block would quietly take the user's own ratio instead).
-bool RatioUnusable(const QString& text, const lyrics::CorrectionData& data)
-{
-    const QString written = lyrics::FindAtValue(text, QLatin1StringView("@timeratio")).trimmed();
-    if (!written.isEmpty() && !(lyrics::LeadingNumber(written) > 0))
-        return true;
-    return !(data.TimeRatio > 0);
 }
 
 QString BaseNameLower(const QString& path)
@@ -289,7 +280,7 @@ void TagCommands::RunCorrection(int index)
     const PaneTransformResult result = RunOnPane(window_, [&](QString& text) {
         lyrics::CorrectionReading reading = lyrics::ReadCorrectionData(text, options.winAmpTime);
         lyrics::CorrectionData& data = reading.data;
-        if (index <= 4 && RatioUnusable(text, data))
+        if (index <= 4 && songfiles::UnusableTimeRatio(text, data))
             return TransformStatus::Failed;
         if (index <= 3)
             return songfiles::ConvertTagsForSong(text, songPath, data, lyrics::ConversionKind(index), options.taggingBy)
@@ -437,31 +428,42 @@ void TagCommands::ComTimeTag()
 
 QString TagCommands::applyTagCommand(lyrics::TagCommand command, const QString& text) const
 {
-    using lyrics::TagCommand;
-    if (!lyrics::TagCommandApplies(command, lyrics::ClassifyTagKind(text)))
+    return tagTransform(command)(text);
+}
+
+TagBatchRun::Transform TagCommands::tagTransform(lyrics::TagCommand command) const
+{
+    // The values of the dialogs are taken now: the transform may run on worker threads.
+    const qint64 shift = shiftMsec_;
+    const int maxAdvance = window_.okuriMaxmSec();
+    const bool remove = removeAdvance_;
+    return [command, shift, maxAdvance, remove](const QString& text) {
+        using lyrics::TagCommand;
+        if (!lyrics::TagCommandApplies(command, lyrics::ClassifyTagKind(text)))
+            return text;
+        switch (command) {
+        case TagCommand::UnifyHundredths:
+            return lyrics::UnifyTags(text, lyrics::TagLayout::Hundredths);
+        case TagCommand::UnifySeconds:
+            return lyrics::UnifyTags(text, lyrics::TagLayout::Seconds);
+        case TagCommand::StripKaraoke:
+            return lyrics::StripKaraokeTags(text);
+        case TagCommand::StripAll:
+            return lyrics::StripAllTags(text);
+        case TagCommand::NormalizeLineHead:
+            return lyrics::NormalizeLineHeadTags(text);
+        case TagCommand::Shift:
+            return lyrics::ShiftAllTags(text, shift);
+        case TagCommand::LineAdvance:
+            return lyrics::AdjustLineAdvance(text, maxAdvance, remove);
+        case TagCommand::RepairReversals:
+            return lyrics::RepairKaraokeReversals(text);
+        case TagCommand::CheckOrder:
+        case TagCommand::PlayAlong:
+            break;
+        }
         return text;
-    switch (command) {
-    case TagCommand::UnifyHundredths:
-        return lyrics::UnifyTags(text, lyrics::TagLayout::Hundredths);
-    case TagCommand::UnifySeconds:
-        return lyrics::UnifyTags(text, lyrics::TagLayout::Seconds);
-    case TagCommand::StripKaraoke:
-        return lyrics::StripKaraokeTags(text);
-    case TagCommand::StripAll:
-        return lyrics::StripAllTags(text);
-    case TagCommand::NormalizeLineHead:
-        return lyrics::NormalizeLineHeadTags(text);
-    case TagCommand::Shift:
-        return lyrics::ShiftAllTags(text, shiftMsec_);
-    case TagCommand::LineAdvance:
-        return lyrics::AdjustLineAdvance(text, window_.okuriMaxmSec(), removeAdvance_);
-    case TagCommand::RepairReversals:
-        return lyrics::RepairKaraokeReversals(text);
-    case TagCommand::CheckOrder:
-    case TagCommand::PlayAlong:
-        break;
-    }
-    return text;
+    };
 }
 
 void TagCommands::RunTagCommand(int index)
@@ -554,37 +556,59 @@ void TagCommands::runBatch(lyrics::TagCommand command)
     window_.setBusy(true);
     batchUndo_.clear();
     const int remembered = p.selectedRow();
-    QStringList written;
-    QStringList failures;
-    QElapsedTimer sincePump;
-    sincePump.start();
-    int processed = 0;
+    QStringList paths;
+    std::vector<int> rows;
     for (int row = 0; row < p.rowCount(); ++row) {
-        if (!p.row(row).checked)
-            continue;
-        window_.SelectRow(i, row);
-        const QString path = p.row(row).fullPath();
-        LyricsFileText file;
-        if (ReadLyricsFile(path, file) && !file.text.isEmpty()) {
-            const QString result = applyTagCommand(command, file.text);
-            if (result != file.text) {
-                QString error;
-                const std::optional<QByteArray> bytes = EncodeLikeFile(result, file, &error);
-                if (!bytes || !ReplaceFileBytes(path, *bytes, &error)) {
-                    failures << p.row(row).name + QStringLiteral(": ") + error;
-                } else {
-                    batchUndo_.push_back({path, file.bytes, *bytes});
-                    written << path;
-                    window_.RefreshRow(i, row);
-                }
-            }
-        }
-        // The window is redrawn every ten files, and at least every 50 ms.
-        if (++processed % 10 == 0 || sincePump.elapsed() >= 50) {
-            QCoreApplication::processEvents();
-            sincePump.restart();
+        if (p.row(row).checked) {
+            paths << p.row(row).fullPath();
+            rows.push_back(row);
         }
     }
+
+    // The files are read and written by worker threads; this thread keeps the window
+    // alive and takes the results in order: the row of the file done last is selected
+    // and the rows of rewritten files are refreshed, a few at a time.
+    TagBatchRun run(paths, tagTransform(command));
+    run.start(kBatchThreads);
+    QStringList written;
+    QStringList failures;
+    qsizetype taken = 0;
+    auto take = [&](qint64 budgetMs) {
+        QElapsedTimer clock;
+        clock.start();
+        int lastRow = -1;
+        for (; taken < run.count() && run.isDone(taken) && clock.elapsed() < budgetMs; ++taken) {
+            const QString& path = run.path(taken);
+            // The rows stay where they were unless the pane was changed meanwhile.
+            int row = rows[size_t(taken)];
+            if (row >= p.rowCount() || p.row(row).fullPath() != path)
+                row = RowOfFile(window_, i, path);
+            lastRow = row >= 0 ? row : lastRow;
+            const TagBatchRun::Result& r = run.result(taken);
+            if (r.state == TagBatchRun::Result::State::Failed) {
+                failures << QFileInfo(path).fileName() + QStringLiteral(": ") + r.error;
+            } else if (r.state == TagBatchRun::Result::State::Written) {
+                batchUndo_.push_back({path, r.before, r.after});
+                written << path;
+                if (row >= 0)
+                    window_.RefreshRow(i, row);
+            }
+        }
+        if (lastRow >= 0)
+            window_.SelectRow(i, lastRow);
+    };
+    QEventLoop loop;
+    QTimer tick;
+    tick.setInterval(15);
+    connect(&tick, &QTimer::timeout, &loop, [&] {
+        take(20);
+        if (taken == run.count())
+            loop.quit();
+    });
+    tick.start();
+    loop.exec();
+    run.wait();
+
     if (remembered >= 0 && remembered < p.rowCount())
         window_.SelectRow(i, remembered);
     reshowIfShown(written);

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QString>
 #include <array>
+#include <functional>
 #include <vector>
 
 class QAction;
@@ -56,6 +57,8 @@ public:
     bool canUndoBatch() const { return !batchUndo_.empty(); }
 
     static constexpr int kGrey = 0x808080;
+    /// Files a batch reads and writes at the same time.
+    static constexpr int kBatchThreads = 8;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -68,6 +71,8 @@ private:
     bool lyricsListShown() const;
     QTextEdit* lyricsBox() const;
     QString applyTagCommand(lyrics::TagCommand command, const QString& text) const;
+    /// The command as a text function with the dialogs' values bound (thread-safe).
+    std::function<QString(const QString&)> tagTransform(lyrics::TagCommand command) const;
     void runBatch(lyrics::TagCommand command);
     void reshowIfShown(const QStringList& paths);
 

@@ -60,7 +60,8 @@ std::optional<QByteArray> EncodeLikeFile(const QString& crlfText, const LyricsFi
         text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     else if (file.style == LineBreakStyle::Cr)
         text.replace(QLatin1String("\r\n"), QLatin1String("\r"));
-    return common::EncodeText(text, file.format, error);
+    // Lines the command did not change keep their bytes (CP932 has duplicate codes).
+    return common::EncodeTextKeepingLines(text, file.format, file.bytes, error);
 }
 
 bool ReplaceFileBytes(const QString& path, const QByteArray& bytes, QString* error)

@@ -28,8 +28,9 @@ LineBreakStyle DetectLineBreakStyle(QStringView text);
 /// Reads a lyrics file; false (with `error`) when it cannot be read.
 bool ReadLyricsFile(const QString& path, LyricsFileText& out, QString* error = nullptr);
 
-/// The bytes of `crlfText` written in the file's own encoding and line-break style;
-/// nullopt with `error` when the encoding cannot hold the text.
+/// The bytes of `crlfText` written in the file's own encoding and line-break style, lines
+/// the text shares with the file keeping their bytes; nullopt with `error` when the
+/// encoding cannot hold the text.
 std::optional<QByteArray> EncodeLikeFile(const QString& crlfText, const LyricsFileText& file, QString* error = nullptr);
 
 /// Replaces a file with `bytes` in one step (never half written).
