@@ -2,13 +2,15 @@
 // and 10,000 songs in the right one, with "AutoLoad" on, both panes switched to their
 // file view as the user would. Reported per run: seconds to the complete lists, the
 // longest time the window's event loop went unserviced meanwhile, and the process's
-// peak memory.
+// peak memory. A second run adds 1,000 files named in Shift_JIS bytes and 100 special
+// files (FIFOs, dangling links, links to themselves, empty MP3s) to the same folder.
 //
 //   browser_scan_bench [--benchmark_...]     folder: $MWEX_BENCH_DIR or /tmp/mwex-scan-bench
 #include "browser/core/librarydetails.h"
 #include "testing/browser/scriptedprompter.h"
 #include "testing/browser/memorysettingsstore.h"
 #include "browser/gui/formmain.h"
+#include "common/codepage.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -17,7 +19,10 @@
 #include <QFile>
 #include <QTimer>
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -80,6 +85,43 @@ QString BenchFolder()
     return folder;
 }
 
+// The same folder as BenchFolder plus what old archives and odd disks hold: 1,000 files
+// named in Shift_JIS bytes (500 lyrics, 500 songs) and 100 special files named like
+// lyrics or songs (FIFOs, dangling links, links to themselves, empty MP3s).
+QString OddBenchFolder()
+{
+    const QString folder = qEnvironmentVariable("MWEX_BENCH_DIR", QStringLiteral("/tmp/mwex-scan-bench")) + QStringLiteral("-odd");
+    const QString marker = folder + QStringLiteral("/.complete");
+    if (QFile::exists(marker))
+        return folder;
+    QDir().mkpath(folder);
+    for (int n = 0; n < kFiles; ++n) {
+        const QString stem = folder + QStringLiteral("/song%1").arg(n, 5, 10, QLatin1Char('0'));
+        if (!Write(stem + QStringLiteral(".txt"), Lyrics(n)) || !Write(stem + QStringLiteral(".mp3"), Song(n)))
+            return QString();
+    }
+    const QByteArray dir = QFile::encodeName(folder) + '/';
+    for (int n = 0; n < 500; ++n) {
+        const QByteArray stem = dir + *common::EncodeCp932(QStringLiteral("旧名の歌%1").arg(n, 4, 10, QLatin1Char('0')));
+        for (const char* ext : {".txt", ".mp3"}) {
+            const QByteArray bytes = QByteArrayView(ext) == ".txt" ? Lyrics(n) : Song(n);
+            const int fd = ::open(stem + ext, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (fd < 0 || ::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
+                return QString();
+            ::close(fd);
+        }
+    }
+    for (int n = 0; n < 25; ++n) {
+        const QByteArray num = QByteArray::number(n);
+        ::mkfifo(dir + "fifo" + num + ".txt", 0644);
+        ::symlink(dir + "missing" + num, dir + "dangling" + num + ".mp3");
+        ::symlink(dir + "self" + num + ".txt", dir + "self" + num + ".txt");
+        Write(folder + QStringLiteral("/empty%1.mp3").arg(n), QByteArray());
+    }
+    Write(marker, "");
+    return folder;
+}
+
 long PeakRssMb()
 {
     rusage usage{};
@@ -132,13 +174,10 @@ Run ScanBothPanes(const QString& folder)
     return run;
 }
 
-void BM_ScanTwoPanesOf10000Files(benchmark::State& state)
+// Scans both panes of `folder` (once to warm the cache, then per iteration) and reports
+// the rows, the longest event-loop stall and the peak memory.
+void MeasureScans(benchmark::State& state, const QString& folder)
 {
-    const QString folder = BenchFolder();
-    if (folder.isEmpty()) {
-        state.SkipWithError("cannot make the bench folder");
-        return;
-    }
     ScanBothPanes(folder); // warms the file cache
     qint64 longest = 0;
     int rows = 0;
@@ -152,7 +191,28 @@ void BM_ScanTwoPanesOf10000Files(benchmark::State& state)
     state.counters["longest_stall_ms"] = static_cast<double>(longest);
     state.counters["peak_rss_mb"] = static_cast<double>(PeakRssMb());
 }
+
+void BM_ScanTwoPanesOf10000Files(benchmark::State& state)
+{
+    const QString folder = BenchFolder();
+    if (folder.isEmpty()) {
+        state.SkipWithError("cannot make the bench folder");
+        return;
+    }
+    MeasureScans(state, folder);
+}
 BENCHMARK(BM_ScanTwoPanesOf10000Files)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(3);
+
+void BM_ScanTwoPanesWithOddNamesAndSpecialFiles(benchmark::State& state)
+{
+    const QString folder = OddBenchFolder();
+    if (folder.isEmpty()) {
+        state.SkipWithError("cannot make the bench folder");
+        return;
+    }
+    MeasureScans(state, folder);
+}
+BENCHMARK(BM_ScanTwoPanesWithOddNamesAndSpecialFiles)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(3);
 
 } // namespace
 
