@@ -68,6 +68,18 @@ bool Write(const QString& path, const QByteArray& bytes)
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
+// kFiles lyrics files and as many songs, named alike.
+bool WritePairs(const QString& folder)
+{
+    QDir().mkpath(folder);
+    for (int n = 0; n < kFiles; ++n) {
+        const QString stem = folder + QStringLiteral("/song%1").arg(n, 5, 10, QLatin1Char('0'));
+        if (!Write(stem + QStringLiteral(".txt"), Lyrics(n)) || !Write(stem + QStringLiteral(".mp3"), Song(n)))
+            return false;
+    }
+    return true;
+}
+
 // Makes the folder once; a marker file records that it is complete.
 QString BenchFolder()
 {
@@ -75,12 +87,8 @@ QString BenchFolder()
     const QString marker = folder + QStringLiteral("/.complete");
     if (QFile::exists(marker))
         return folder;
-    QDir().mkpath(folder);
-    for (int n = 0; n < kFiles; ++n) {
-        const QString stem = folder + QStringLiteral("/song%1").arg(n, 5, 10, QLatin1Char('0'));
-        if (!Write(stem + QStringLiteral(".txt"), Lyrics(n)) || !Write(stem + QStringLiteral(".mp3"), Song(n)))
-            return QString();
-    }
+    if (!WritePairs(folder))
+        return QString();
     Write(marker, "");
     return folder;
 }
@@ -94,12 +102,8 @@ QString OddBenchFolder()
     const QString marker = folder + QStringLiteral("/.complete");
     if (QFile::exists(marker))
         return folder;
-    QDir().mkpath(folder);
-    for (int n = 0; n < kFiles; ++n) {
-        const QString stem = folder + QStringLiteral("/song%1").arg(n, 5, 10, QLatin1Char('0'));
-        if (!Write(stem + QStringLiteral(".txt"), Lyrics(n)) || !Write(stem + QStringLiteral(".mp3"), Song(n)))
-            return QString();
-    }
+    if (!WritePairs(folder))
+        return QString();
     const QByteArray dir = QFile::encodeName(folder) + '/';
     for (int n = 0; n < 500; ++n) {
         const QByteArray stem = dir + *common::EncodeCp932(QStringLiteral("旧名の歌%1").arg(n, 4, 10, QLatin1Char('0')));
