@@ -135,7 +135,24 @@ playback::Vbmp3Files& FormSongInfo::files()
 void FormSongInfo::buildControls()
 {
     auto* layout = new QVBoxLayout(this);
+    buildHeader(layout);
+    layout->addLayout(buildFields());
 
+    // The genre table in number order, empty entries included (kept, never shown).
+    list1_ = new QListWidget(this);
+    list1_->setObjectName(QStringLiteral("List1"));
+    list1_->hide();
+
+    layout->addSpacing(4);
+    layout->addLayout(buildButtons());
+    connect(comWrite_, &QPushButton::clicked, this, &FormSongInfo::ComWrite_Click);
+    connect(comRmp_, &QPushButton::clicked, this, &FormSongInfo::ComRMP_Click);
+    connect(comMp3_, &QPushButton::clicked, this, &FormSongInfo::ComMP3_Click);
+    connect(comCancel_, &QPushButton::clicked, this, &FormSongInfo::ComCancel_Click);
+}
+
+void FormSongInfo::buildHeader(QVBoxLayout* layout)
+{
     lblFullPath_ = new QLabel(this);
     lblFullPath_->setObjectName(QStringLiteral("lblFullPath"));
     lblFullPath_->setTextFormat(Qt::PlainText);
@@ -152,7 +169,10 @@ void FormSongInfo::buildControls()
     lblTest_ = new QLabel(this);
     lblTest_->setObjectName(QStringLiteral("lblTest"));
     lblTest_->hide();
+}
 
+QGridLayout* FormSongInfo::buildFields()
+{
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(4);
@@ -205,13 +225,11 @@ void FormSongInfo::buildControls()
     const int lyricsRow = qMax(leftRow, rightRow);
     grid->addWidget(labels_[FieldLyrics], lyricsRow, 0, Qt::AlignTop);
     grid->addWidget(txtLyrics_, lyricsRow, 1, 1, 3);
-    layout->addLayout(grid);
+    return grid;
+}
 
-    // The genre table in number order, empty entries included (kept, never shown).
-    list1_ = new QListWidget(this);
-    list1_->setObjectName(QStringLiteral("List1"));
-    list1_->hide();
-
+QHBoxLayout* FormSongInfo::buildButtons()
+{
     auto* buttons = new QHBoxLayout;
     comRmp_ = new QPushButton(U("RMPへ変換"), this);
     comRmp_->setObjectName(QStringLiteral("ComRMP"));
@@ -227,13 +245,7 @@ void FormSongInfo::buildControls()
     buttons->addStretch(1);
     buttons->addWidget(comWrite_);
     buttons->addWidget(comCancel_);
-    layout->addSpacing(4);
-    layout->addLayout(buttons);
-
-    connect(comWrite_, &QPushButton::clicked, this, &FormSongInfo::ComWrite_Click);
-    connect(comRmp_, &QPushButton::clicked, this, &FormSongInfo::ComRMP_Click);
-    connect(comMp3_, &QPushButton::clicked, this, &FormSongInfo::ComMP3_Click);
-    connect(comCancel_, &QPushButton::clicked, this, &FormSongInfo::ComCancel_Click);
+    return buttons;
 }
 
 void FormSongInfo::fillGenreLists()

@@ -24,11 +24,14 @@
 #include <optional>
 
 class QComboBox;
+class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+class QVBoxLayout;
 
 namespace playback {
 class Vbmp3Files;
@@ -74,6 +77,9 @@ private:
     enum class GuardResult { Ok, Cancelled, Refused };
 
     void buildControls();
+    void buildHeader(QVBoxLayout* layout);
+    QGridLayout* buildFields();
+    QHBoxLayout* buildButtons();
     void fillGenreLists();
     bool load();
     void applyMode(Mode mode);
