@@ -1,11 +1,12 @@
-// Scanning a large folder in the workbench window: 10,000 lyrics files in the left pane
-// and 10,000 songs in the right one, with "AutoLoad" on, both panes switched to their
-// file view as the user would. Reported per run: seconds to the complete lists, the
-// longest time the window's event loop went unserviced meanwhile, and the process's
-// peak memory. A second run adds 1,000 files named in Shift_JIS bytes and 100 special
+// Scanning a large folder in the workbench window: 10,000 lyrics files (or
+// $MWEX_BENCH_FILES) in the left pane and as many songs in the right one, with "AutoLoad"
+// on, both panes switched to their file view as the user would. Reported per run:
+// seconds to the complete lists, the longest time the window's event loop went
+// unserviced meanwhile, and the process's peak memory. A second run adds 1,000 files named in Shift_JIS bytes and 100 special
 // files (FIFOs, dangling links, links to themselves, empty MP3s) to the same folder.
 //
-//   browser_scan_bench [--benchmark_...]     folder: $MWEX_BENCH_DIR or /tmp/mwex-scan-bench
+//   browser_scan_bench [--benchmark_...]     folder: $MWEX_BENCH_DIR or /tmp/mwex-scan-bench,
+//   followed by the file count ($MWEX_BENCH_FILES, default 10000)
 #include "browser/core/librarydetails.h"
 #include "testing/browser/scriptedprompter.h"
 #include "testing/browser/memorysettingsstore.h"
@@ -26,7 +27,12 @@
 
 namespace {
 
-constexpr int kFiles = 10000;
+// Lyrics files and songs each: $MWEX_BENCH_FILES, else 10,000.
+int Files()
+{
+    static const int files = qEnvironmentVariableIntValue("MWEX_BENCH_FILES") > 0 ? qEnvironmentVariableIntValue("MWEX_BENCH_FILES") : 10000;
+    return files;
+}
 
 // One MPEG-1 layer III frame at 32 kbit/s, 44.1 kHz, mono: 104 bytes.
 QByteArray Frame()
@@ -68,11 +74,11 @@ bool Write(const QString& path, const QByteArray& bytes)
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-// kFiles lyrics files and as many songs, named alike.
+// Files() lyrics files and as many songs, named alike.
 bool WritePairs(const QString& folder)
 {
     QDir().mkpath(folder);
-    for (int n = 0; n < kFiles; ++n) {
+    for (int n = 0; n < Files(); ++n) {
         const QString stem = folder + QStringLiteral("/song%1").arg(n, 5, 10, QLatin1Char('0'));
         if (!Write(stem + QStringLiteral(".txt"), Lyrics(n)) || !Write(stem + QStringLiteral(".mp3"), Song(n)))
             return false;
@@ -83,7 +89,7 @@ bool WritePairs(const QString& folder)
 // Makes the folder once; a marker file records that it is complete.
 QString BenchFolder()
 {
-    const QString folder = qEnvironmentVariable("MWEX_BENCH_DIR", QStringLiteral("/tmp/mwex-scan-bench"));
+    const QString folder = qEnvironmentVariable("MWEX_BENCH_DIR", QStringLiteral("/tmp/mwex-scan-bench")) + QString::number(Files());
     const QString marker = folder + QStringLiteral("/.complete");
     if (QFile::exists(marker))
         return folder;
@@ -98,7 +104,8 @@ QString BenchFolder()
 // lyrics or songs (FIFOs, dangling links, links to themselves, empty MP3s).
 QString OddBenchFolder()
 {
-    const QString folder = qEnvironmentVariable("MWEX_BENCH_DIR", QStringLiteral("/tmp/mwex-scan-bench")) + QStringLiteral("-odd");
+    const QString folder =
+        qEnvironmentVariable("MWEX_BENCH_DIR", QStringLiteral("/tmp/mwex-scan-bench")) + QString::number(Files()) + QStringLiteral("-odd");
     const QString marker = folder + QStringLiteral("/.complete");
     if (QFile::exists(marker))
         return folder;
@@ -196,7 +203,7 @@ void MeasureScans(benchmark::State& state, const QString& folder)
     state.counters["peak_rss_mb"] = static_cast<double>(PeakRssMb());
 }
 
-void BM_ScanTwoPanesOf10000Files(benchmark::State& state)
+void BM_ScanTwoPanesOfPairedFiles(benchmark::State& state)
 {
     const QString folder = BenchFolder();
     if (folder.isEmpty()) {
@@ -205,7 +212,7 @@ void BM_ScanTwoPanesOf10000Files(benchmark::State& state)
     }
     MeasureScans(state, folder);
 }
-BENCHMARK(BM_ScanTwoPanesOf10000Files)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(3);
+BENCHMARK(BM_ScanTwoPanesOfPairedFiles)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(3);
 
 void BM_ScanTwoPanesWithOddNamesAndSpecialFiles(benchmark::State& state)
 {
