@@ -2,11 +2,12 @@
 // $MWEX_BENCH_FILES) in the left pane and as many songs in the right one, with "AutoLoad"
 // on, both panes switched to their file view as the user would. Reported per run:
 // seconds to the complete lists, the longest time the window's event loop went
-// unserviced meanwhile, and the process's peak memory. A second run adds 1,000 files named in Shift_JIS bytes and 100 special
-// files (FIFOs, dangling links, links to themselves, empty MP3s) to the same folder.
+// unserviced meanwhile, and the process's peak memory. A second run adds 1,000 files
+// named in Shift_JIS bytes and 100 special files (FIFOs, dangling links, links to
+// themselves, empty MP3s) to the same folder.
 //
-//   browser_scan_bench [--benchmark_...]     folder: $MWEX_BENCH_DIR or /tmp/mwex-scan-bench,
-//   followed by the file count ($MWEX_BENCH_FILES, default 10000)
+//   browser_scan_bench [--benchmark_...]
+//   folder: $MWEX_BENCH_DIR or /tmp/mwex-scan-bench, followed by the file count
 #include "browser/core/librarydetails.h"
 #include "testing/browser/scriptedprompter.h"
 #include "testing/browser/memorysettingsstore.h"
