@@ -3,13 +3,9 @@
 // capture. The engine's silent output runs on a clock this program moves, so every run
 // shows the same moment.
 //   player_shots DEMO_FOLDER OUTPUT_FOLDER
-#include "browser/core/librarydetails.h"
-#include "browser/gui/formmain.h"
+#include "browser/bench/shotwindow.h"
 #include "browser/gui/player/playerstrip.h"
 #include "common/gui/japaneseui.h"
-#include "playback/engine.h"
-#include "testing/browser/memorysettingsstore.h"
-#include "testing/browser/scriptedprompter.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -33,14 +29,6 @@ std::chrono::steady_clock::time_point Now()
     return std::chrono::steady_clock::time_point(std::chrono::nanoseconds(nowNs.load()));
 }
 
-void Settle(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
 qint64 Samples(int ms, int rate)
 {
     return qint64(ms) * rate / 1000;
@@ -58,36 +46,19 @@ int main(int argc, char** argv)
         return 2;
     }
     QTemporaryDir copy;
-    const QDir demo(QString::fromLocal8Bit(argv[1]));
-    for (const QString& name : demo.entryList(QDir::Files))
-        QFile::copy(demo.filePath(name), QDir(copy.path()).filePath(name));
+    shots::CopyFiles(QString::fromLocal8Bit(argv[1]), copy.path());
     const QString out = QString::fromLocal8Bit(argv[2]);
     QDir().mkpath(out);
 
-    browser::MemorySettingsStore store;
-    store.setText("Init", "version", "1.14");
-    store.setText("Option", "WinAmpTime", "0");
-    store.setText("Option", "TaggingBy", "demo");
-    browser::ScriptedPrompter prompter;
-    browser::LibraryDetailsProvider details;
-    playback::Engine engine(playback::SilentOutputFactory(1.0, Now));
-    engine.SetClock(Now);
-    browser::FormMainServices s;
-    s.settings = &store;
-    s.prompter = &prompter;
-    s.details = &details;
-    s.engine = &engine;
-    s.otherInstanceRunning = [] { return false; };
-    s.openOptions = [](browser::FormMain&, int, bool) { return false; };
-    s.startFolder = copy.path();
-    browser::FormMain window(s);
-    window.resize(1100, 720);
-    window.show();
-    if (!window.StartMainWindow())
+    shots::ShotWindow shot(playback::SilentOutputFactory(1.0, Now));
+    shot.store.setText("Option", "WinAmpTime", "0");
+    shot.store.setText("Option", "TaggingBy", "demo");
+    shot.engine.SetClock(Now);
+    if (!shot.open(copy.path()))
         return 1;
-    for (const char* view : {"OptWindowsLeft1", "OptWindowsRight1"})
-        window.findChild<QAbstractButton*>(QString::fromLatin1(view))->click();
-    Settle(500);
+    browser::FormMain& window = *shot.window;
+    playback::Engine& engine = shot.engine;
+    using shots::Settle;
     const auto rowOf = [&](int pane, const QString& name) {
         for (int r = 0; r < window.pane(pane).rowCount(); ++r)
             if (window.pane(pane).row(r).name == name)

@@ -2,13 +2,9 @@
 // marked, one of them shown in the lyrics pane) and of the rename-to-UTF-8 preview, on a
 // copy of the demo folder with the odd test folder's files added.
 //   rawnames_shots DEMO_FOLDER OUTPUT_FOLDER
-#include "browser/core/librarydetails.h"
-#include "browser/gui/formmain.h"
+#include "browser/bench/shotwindow.h"
 #include "common/gui/japaneseui.h"
 #include "common/rawname.h"
-#include "playback/engine.h"
-#include "testing/browser/memorysettingsstore.h"
-#include "testing/browser/scriptedprompter.h"
 #include "testing/folders/oddfolder.h"
 
 #include <QAbstractButton>
@@ -20,17 +16,7 @@
 #include <QTimer>
 #include <cstdio>
 
-namespace {
-
-void Settle(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
-} // namespace
+using shots::Settle;
 
 int main(int argc, char** argv)
 {
@@ -42,9 +28,7 @@ int main(int argc, char** argv)
         return 2;
     }
     QTemporaryDir copy;
-    const QDir demo(QString::fromLocal8Bit(argv[1]));
-    for (const QString& name : demo.entryList(QDir::Files))
-        QFile::copy(demo.filePath(name), QDir(copy.path()).filePath(name));
+    shots::CopyFiles(QString::fromLocal8Bit(argv[1]), copy.path());
     QString error;
     const std::optional<testfolder::OddFolder> odd = testfolder::MakeOddFolder(copy.path(), &error);
     if (!odd) {
@@ -54,27 +38,10 @@ int main(int argc, char** argv)
     const QString out = QString::fromLocal8Bit(argv[2]);
     QDir().mkpath(out);
 
-    browser::MemorySettingsStore store;
-    store.setText("Init", "version", "1.14");
-    browser::ScriptedPrompter prompter;
-    browser::LibraryDetailsProvider details;
-    playback::Engine engine(playback::SilentOutputFactory());
-    browser::FormMainServices s;
-    s.settings = &store;
-    s.prompter = &prompter;
-    s.details = &details;
-    s.engine = &engine;
-    s.otherInstanceRunning = [] { return false; };
-    s.openOptions = [](browser::FormMain&, int, bool) { return false; };
-    s.startFolder = copy.path();
-    browser::FormMain window(s);
-    window.resize(1100, 720);
-    window.show();
-    if (!window.StartMainWindow())
+    shots::ShotWindow shot(playback::SilentOutputFactory());
+    if (!shot.open(copy.path()))
         return 1;
-    for (const char* view : {"OptWindowsLeft1", "OptWindowsRight1"})
-        window.findChild<QAbstractButton*>(QString::fromLatin1(view))->click();
-    Settle(500);
+    browser::FormMain& window = *shot.window;
     int shown = -1;
     for (int r = 0; r < window.pane(0).rowCount(); ++r)
         if (window.pane(0).row(r).fullPath() == odd->sjisLyrics)
