@@ -60,6 +60,13 @@ public:
         fd_ = -1;
         return fd >= 0 && ::close(fd) != 0 ? errno : 0;
     }
+    /// Gives the descriptor away without closing it.
+    int release()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
 
 private:
     int fd_;
@@ -298,8 +305,54 @@ int clsFileOperation::copyFile(const TransferItem& item, Progress& progress, boo
     if (!S_ISREG(st.st_mode))
         return kNotRegular;
 
-    const QString folder = QFileInfo(item.target).path();
     QByteArray temporary; // the named temporary file; empty while the file has no name
+    int outFd = -1;
+    if (const int err = openCopyTarget(item, outFd, temporary))
+        return err;
+    Fd out(outFd);
+
+    auto abandon = [&](int code) {
+        out.close();
+        if (!temporary.isEmpty())
+            ::unlink(temporary.constData());
+        return code;
+    };
+
+    qint64 copied = 0;
+    if (const int err = copyBytes(in.get(), out.get(), st.st_dev, item.target, progress, cancelled, copied))
+        return abandon(err);
+
+    // The copy must hold every byte the source has now.
+    struct stat after {};
+    struct stat written {};
+    if (::fstat(in.get(), &after) != 0 || ::fstat(out.get(), &written) != 0)
+        return abandon(errno);
+    if (copied != qint64(after.st_size) || qint64(written.st_size) != copied)
+        return abandon(kSizeMismatch);
+
+    ::fchmod(out.get(), st.st_mode & 07777);
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    ::futimens(out.get(), times);
+    if (temporary.isEmpty()) {
+        if (!inject(Step::Rename, item.target))
+            return abandon(errno);
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(out.get());
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, Native(item.target).constData(), AT_SYMLINK_FOLLOW) != 0)
+            return abandon(errno);
+        if (const int err = out.close())
+            return ::unlink(Native(item.target).constData()), err;
+        return 0;
+    }
+    if (const int err = out.close())
+        return ::unlink(temporary.constData()), err;
+    if (const int err = commitTemporary(temporary, item))
+        return ::unlink(temporary.constData()), err;
+    return 0;
+}
+
+int clsFileOperation::openCopyTarget(const TransferItem& item, int& outFd, QByteArray& temporary)
+{
+    const QString folder = QFileInfo(item.target).path();
     Fd out;
 #ifdef O_TMPFILE
     // A new target: an unnamed file that takes the target's name in one step once it is
@@ -327,57 +380,55 @@ int clsFileOperation::copyFile(const TransferItem& item, Progress& progress, boo
     }
     if (out.get() < 0)
         return EEXIST;
+    outFd = out.release();
+    return 0;
+}
 
-    auto abandon = [&](int code) {
-        out.close();
-        if (!temporary.isEmpty())
-            ::unlink(temporary.constData());
-        return code;
-    };
-
-    qint64 copied = 0;
+int clsFileOperation::copyBytes(int in, int out, dev_t sourceDevice, const QString& targetPath, Progress& progress,
+                                bool& cancelled, qint64& copied)
+{
     // copy_file_range copies inside the kernel (or shares blocks); between two file
     // systems that refuse it, every later file goes straight to read and write.
     struct stat target {};
-    ::fstat(out.get(), &target);
-    bool useRange = !(rangeRefused_ && rangeRefusedFrom_ == st.st_dev && rangeRefusedTo_ == target.st_dev);
+    ::fstat(out, &target);
+    bool useRange = !(rangeRefused_ && rangeRefusedFrom_ == sourceDevice && rangeRefusedTo_ == target.st_dev);
     for (;;) {
         if (cancel_.load()) {
             cancelled = true;
-            return abandon(kCancelled);
+            return kCancelled;
         }
-        if (!inject(Step::Write, item.target))
-            return abandon(errno);
+        if (!inject(Step::Write, targetPath))
+            return errno;
         ssize_t n = -1;
         if (useRange) {
-            n = ::copy_file_range(in.get(), nullptr, out.get(), nullptr, size_t(kChunk), 0);
+            n = ::copy_file_range(in, nullptr, out, nullptr, size_t(kChunk), 0);
             if (n < 0 && copied == 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP || errno == EPERM)) {
                 useRange = false;
                 rangeRefused_ = true;
-                rangeRefusedFrom_ = st.st_dev;
+                rangeRefusedFrom_ = sourceDevice;
                 rangeRefusedTo_ = target.st_dev;
                 continue;
             }
             if (n < 0)
-                return abandon(errno);
+                return errno;
         } else {
             // One buffer for the whole operation: a fresh one per file would fault its
             // pages in again for every file.
             if (!buffer_)
                 buffer_.reset(new char[kBufferSize]);
             char* const buffer = buffer_.get();
-            n = ::read(in.get(), buffer, kBufferSize);
+            n = ::read(in, buffer, kBufferSize);
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
-                return abandon(errno);
+                return errno;
             }
             for (ssize_t done = 0; done < n;) {
-                const ssize_t w = ::write(out.get(), buffer + done, size_t(n - done));
+                const ssize_t w = ::write(out, buffer + done, size_t(n - done));
                 if (w < 0) {
                     if (errno == EINTR)
                         continue;
-                    return abandon(errno);
+                    return errno;
                 }
                 done += w;
             }
@@ -388,35 +439,9 @@ int clsFileOperation::copyFile(const TransferItem& item, Progress& progress, boo
         progress.bytesDone += n;
         if (!report(progress)) {
             cancelled = true;
-            return abandon(kCancelled);
+            return kCancelled;
         }
     }
-
-    // The copy must hold every byte the source has now.
-    struct stat after {};
-    struct stat written {};
-    if (::fstat(in.get(), &after) != 0 || ::fstat(out.get(), &written) != 0)
-        return abandon(errno);
-    if (copied != qint64(after.st_size) || qint64(written.st_size) != copied)
-        return abandon(kSizeMismatch);
-
-    ::fchmod(out.get(), st.st_mode & 07777);
-    const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    ::futimens(out.get(), times);
-    if (temporary.isEmpty()) {
-        if (!inject(Step::Rename, item.target))
-            return abandon(errno);
-        const QByteArray self = "/proc/self/fd/" + QByteArray::number(out.get());
-        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, Native(item.target).constData(), AT_SYMLINK_FOLLOW) != 0)
-            return abandon(errno);
-        if (const int err = out.close())
-            return ::unlink(Native(item.target).constData()), err;
-        return 0;
-    }
-    if (const int err = out.close())
-        return ::unlink(temporary.constData()), err;
-    if (const int err = commitTemporary(temporary, item))
-        return ::unlink(temporary.constData()), err;
     return 0;
 }
 

@@ -184,6 +184,12 @@ private:
     bool inject(Step step, const QString& path) const;
     bool report(Progress progress);
     int copyFile(const TransferItem& item, Progress& progress, bool& cancelled);
+    /// Opens where the copy is written: an unnamed file for a new target where the file
+    /// system allows it, else a named temporary file beside the target (`temporary`).
+    int openCopyTarget(const TransferItem& item, int& outFd, QByteArray& temporary);
+    /// Copies the bytes of `in` to `out` with progress and cancel; errno or our codes.
+    int copyBytes(int in, int out, dev_t sourceDevice, const QString& targetPath, Progress& progress, bool& cancelled,
+                  qint64& copied);
     int commitTemporary(const QByteArray& temporary, const TransferItem& item);
     int moveFile(const TransferItem& item, Progress& progress, bool& cancelled, bool& copiedOnly);
     int deleteFile(const QString& path, QString& reason);
