@@ -76,7 +76,7 @@ protected:
 
 TEST_F(FileOpsTest, DeleteAsksExactlyHonoursTheModeAndReportsWhatTheTrashRefused)
 {
-    FileOperations& ops = Start();
+    Start();
     ASSERT_EQ(RowNames(0), QStringList({"a.txt", "b.txt", "c.txt"}));
     Check(0, 0);
     Check(0, 1);
