@@ -197,6 +197,80 @@ void Serialize(const FileRegistry::Node& node, const QString& path, QString& out
         Serialize(*child, path + QLatin1Char('\\') + EscapeKeyPart(child->name), out);
 }
 
+
+using RootNodes = std::unique_ptr<FileRegistry::Node>[4];
+
+bool SameStat(const struct stat& a, const struct stat& b)
+{
+    return a.st_ino == b.st_ino && a.st_dev == b.st_dev && a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec
+        && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+// A "[ROOT\key\sub]" line: the key's node, created with its parents when new; null when
+// the line names no root or an empty part.
+FileRegistry::Node* OpenKeyLine(const QString& line, RootNodes& roots)
+{
+    const QStringList parts = line.mid(1, line.size() - 2).split(QLatin1Char('\\'));
+    int rootIndex = -1;
+    for (int r = 0; r < 4; ++r)
+        if (parts.front() == RootName(RegRoot(r)))
+            rootIndex = r;
+    if (rootIndex < 0)
+        return nullptr;
+    FileRegistry::Node* current = roots[rootIndex].get();
+    for (qsizetype i = 1; i < parts.size(); ++i) {
+        const auto name = UnescapeKeyPart(parts[i]);
+        if (!name || name->isEmpty())
+            return nullptr;
+        auto& child = current->children[Fold(*name)];
+        if (!child) {
+            child = std::make_unique<FileRegistry::Node>();
+            child->name = *name;
+        }
+        current = child.get();
+    }
+    return current;
+}
+
+// A "name=value" or "@=value" (default value) line, stored into `key`.
+bool ReadValueLine(const QString& line, FileRegistry::Node& key)
+{
+    qsizetype pos = 0;
+    QString name;
+    if (line.startsWith(QLatin1String("@="))) {
+        pos = 1;
+    } else {
+        const auto parsed = UnescapeString(line, pos);
+        if (!parsed || pos >= line.size() || line[pos] != QLatin1Char('='))
+            return false;
+        name = *parsed;
+    }
+    const auto value = ParseValue(line, pos + 1);
+    if (!value)
+        return false;
+    key.values[Fold(name)] = {name, *value};
+    return true;
+}
+
+// The lines after the store's first; the index of the first line that cannot be read, or -1.
+qsizetype ParseStoreLines(const QStringList& lines, RootNodes& roots)
+{
+    FileRegistry::Node* current = nullptr;
+    for (qsizetype n = 1; n < lines.size(); ++n) {
+        const QString& line = lines[n];
+        if (line.isEmpty())
+            continue;
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            current = OpenKeyLine(line, roots);
+            if (!current)
+                return n;
+        } else if (!current || !ReadValueLine(line, *current)) {
+            return n;
+        }
+    }
+    return -1;
+}
+
 } // namespace
 
 QStringList KeyParts(const QString& key)
@@ -247,14 +321,12 @@ bool FileRegistry::load() const
     struct stat st {};
     const QByteArray native = QFile::encodeName(path_);
     const bool exists = ::stat(native.constData(), &st) == 0;
-    if (loaded_ && exists && st.st_ino == loadedStat_.st_ino && st.st_dev == loadedStat_.st_dev
-        && st.st_size == loadedStat_.st_size && st.st_mtim.tv_sec == loadedStat_.st_mtim.tv_sec
-        && st.st_mtim.tv_nsec == loadedStat_.st_mtim.tv_nsec)
+    if (loaded_ && exists && SameStat(st, loadedStat_))
         return true;
     if (loaded_ && !exists && loadedStat_.st_ino == 0)
         return true;
 
-    std::unique_ptr<Node> fresh[4];
+    RootNodes fresh;
     for (auto& root : fresh)
         root = std::make_unique<Node>();
     if (exists) {
@@ -270,54 +342,11 @@ bool FileRegistry::load() const
             loaded_ = false;
             return false;
         }
-        Node* current = nullptr;
-        for (qsizetype n = 1; n < lines.size(); ++n) {
-            const QString& line = lines[n];
-            if (line.isEmpty())
-                continue;
-            auto bad = [&] {
-                error_ = QStringLiteral("%1: line %2 cannot be read").arg(path_).arg(n + 1);
-                loaded_ = false;
-                return false;
-            };
-            if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
-                const QStringList parts = line.mid(1, line.size() - 2).split(QLatin1Char('\\'));
-                int rootIndex = -1;
-                for (int r = 0; r < 4; ++r)
-                    if (parts.front() == RootName(RegRoot(r)))
-                        rootIndex = r;
-                if (rootIndex < 0)
-                    return bad();
-                current = fresh[rootIndex].get();
-                for (qsizetype i = 1; i < parts.size(); ++i) {
-                    const auto name = UnescapeKeyPart(parts[i]);
-                    if (!name || name->isEmpty())
-                        return bad();
-                    auto& child = current->children[Fold(*name)];
-                    if (!child) {
-                        child = std::make_unique<Node>();
-                        child->name = *name;
-                    }
-                    current = child.get();
-                }
-                continue;
-            }
-            if (!current)
-                return bad();
-            qsizetype pos = 0;
-            QString name;
-            if (line.startsWith(QLatin1String("@="))) {
-                pos = 1;
-            } else {
-                const auto parsed = UnescapeString(line, pos);
-                if (!parsed || pos >= line.size() || line[pos] != QLatin1Char('='))
-                    return bad();
-                name = *parsed;
-            }
-            const auto value = ParseValue(line, pos + 1);
-            if (!value)
-                return bad();
-            current->values[Fold(name)] = {name, *value};
+        const qsizetype bad = ParseStoreLines(lines, fresh);
+        if (bad >= 0) {
+            error_ = QStringLiteral("%1: line %2 cannot be read").arg(path_).arg(bad + 1);
+            loaded_ = false;
+            return false;
         }
     }
     for (int r = 0; r < 4; ++r)

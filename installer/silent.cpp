@@ -96,6 +96,63 @@ QString UsageText()
         "a refusal that ends the installation, or an abort.\n");
 }
 
+namespace {
+
+// The options without a value; false when `arg` is none of them.
+bool SetFlag(const QString& arg, CommandLine& cl)
+{
+    if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
+        cl.help = true;
+    else if (arg == QLatin1String("--version"))
+        cl.version = true;
+    else if (arg == QLatin1String("--silent"))
+        cl.silent = true;
+    else if (arg == QLatin1String("--no-overwrite"))
+        cl.noOverwrite = true;
+    else if (arg == QLatin1String("--delete-all"))
+        cl.deleteAll = true;
+    else
+        return false;
+    return true;
+}
+
+enum class ValueArg { Other, Given, Missing };
+
+// "--name VALUE" or "--name=VALUE": whether args[i] is this option and, if so, its value
+// (`i` then steps over a separate value).
+ValueArg OptionValue(const QStringList& args, qsizetype& i, QLatin1StringView name, QString& value)
+{
+    const QString& arg = args[i];
+    if (arg == name) {
+        if (i + 1 >= args.size())
+            return ValueArg::Missing;
+        value = args[++i];
+        return ValueArg::Given;
+    }
+    if (arg.size() > name.size() && arg.startsWith(name) && arg[name.size()] == QLatin1Char('=')) {
+        value = arg.mid(name.size() + 1);
+        return ValueArg::Given;
+    }
+    return ValueArg::Other;
+}
+
+std::optional<QStringList> ParseShortcutPlaces(const QString& value, QString* error)
+{
+    QStringList places;
+    for (const QString& place : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QString p = place.trimmed().toLower();
+        if (p != QLatin1String("desktop") && p != QLatin1String("startmenu") && p != QLatin1String("startup")
+            && p != QLatin1String("sendto")) {
+            *error = QStringLiteral("unknown shortcut place \"%1\" (desktop, startmenu, startup, sendto)").arg(place);
+            return std::nullopt;
+        }
+        places << p;
+    }
+    return places;
+}
+
+} // namespace
+
 std::optional<CommandLine> ParseCommandLine(const QStringList& args, QString* error)
 {
     CommandLine cl;
@@ -106,63 +163,34 @@ std::optional<CommandLine> ParseCommandLine(const QStringList& args, QString* er
     };
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
-        auto takeValue = [&](QString& out) {
-            if (i + 1 >= args.size())
-                return false;
-            out = args[++i];
-            return true;
-        };
-        QString value;
         if (arg == QLatin1String("--")) {
             cl.arguments << args.mid(i + 1);
             break;
         }
-        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            cl.help = true;
-        } else if (arg == QLatin1String("--version")) {
-            cl.version = true;
-        } else if (arg == QLatin1String("--silent")) {
-            cl.silent = true;
-        } else if (arg == QLatin1String("--no-overwrite")) {
-            cl.noOverwrite = true;
-        } else if (arg == QLatin1String("--delete-all")) {
-            cl.deleteAll = true;
-        } else if (arg == QLatin1String("--dir") || arg.startsWith(QLatin1String("--dir="))) {
-            if (arg.contains(QLatin1Char('=')))
-                value = arg.mid(6);
-            else if (!takeValue(value))
-                return fail(QStringLiteral("--dir needs a folder"));
-            if (value.isEmpty())
+        if (SetFlag(arg, cl))
+            continue;
+        QString value;
+        ValueArg v = ValueArg::Other;
+        if ((v = OptionValue(args, i, QLatin1StringView("--dir"), value)) != ValueArg::Other) {
+            if (v == ValueArg::Missing || value.isEmpty())
                 return fail(QStringLiteral("--dir needs a folder"));
             cl.folder = value;
-        } else if (arg == QLatin1String("--type") || arg.startsWith(QLatin1String("--type="))) {
-            if (arg.contains(QLatin1Char('=')))
-                value = arg.mid(7);
-            else if (!takeValue(value))
+        } else if ((v = OptionValue(args, i, QLatin1StringView("--type"), value)) != ValueArg::Other) {
+            if (v == ValueArg::Missing)
                 return fail(QStringLiteral("--type needs 1 or 2"));
             if (value != QLatin1String("1") && value != QLatin1String("2"))
                 return fail(QStringLiteral("--type must be 1 or 2, not \"%1\"").arg(value));
             cl.type = value.toInt();
-        } else if (arg == QLatin1String("--shortcuts") || arg.startsWith(QLatin1String("--shortcuts="))) {
-            if (arg.contains(QLatin1Char('=')))
-                value = arg.mid(12);
-            else if (!takeValue(value))
+        } else if ((v = OptionValue(args, i, QLatin1StringView("--shortcuts"), value)) != ValueArg::Other) {
+            if (v == ValueArg::Missing)
                 return fail(QStringLiteral("--shortcuts needs a list of places"));
-            QStringList places;
-            for (const QString& place : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-                const QString p = place.trimmed().toLower();
-                if (p != QLatin1String("desktop") && p != QLatin1String("startmenu") && p != QLatin1String("startup")
-                    && p != QLatin1String("sendto"))
-                    return fail(QStringLiteral("unknown shortcut place \"%1\" (desktop, startmenu, startup, sendto)").arg(place));
-                places << p;
-            }
-            cl.shortcuts = places;
-        } else if (arg == QLatin1String("--log") || arg.startsWith(QLatin1String("--log="))) {
-            if (arg.contains(QLatin1Char('=')))
-                value = arg.mid(6);
-            else if (!takeValue(value))
-                return fail(QStringLiteral("--log needs a file"));
-            if (value.isEmpty())
+            QString why;
+            const std::optional<QStringList> places = ParseShortcutPlaces(value, &why);
+            if (!places)
+                return fail(why);
+            cl.shortcuts = *places;
+        } else if ((v = OptionValue(args, i, QLatin1StringView("--log"), value)) != ValueArg::Other) {
+            if (v == ValueArg::Missing || value.isEmpty())
                 return fail(QStringLiteral("--log needs a file"));
             cl.logFile = value;
         } else if (arg.startsWith(QLatin1String("--"))) {

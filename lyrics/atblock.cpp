@@ -119,18 +119,23 @@ double LeadingNumber(QStringView value)
     return ParseLeadingNumber(value).value_or(0.0);
 }
 
-CorrectionReading ReadCorrectionData(QStringView text, bool userTimeIsWinAmp)
-{
-    CorrectionReading r;
-    CorrectionData& d = r.data;
-    if (text.isEmpty())
-        return r;
-    auto value = [&](const char* key) {
-        return ChopTrailingBlanks(FindAtValue(text, QLatin1StringView(key))).toString();
-    };
-    auto number = [&](const QString& v) { return RoundToInt(LeadingNumber(v)); };
+namespace {
 
-    const QString tagging = value("@taggingby");
+QString AtValue(QStringView text, const char* key)
+{
+    return ChopTrailingBlanks(FindAtValue(text, QLatin1StringView(key))).toString();
+}
+
+int AtNumber(const QString& value)
+{
+    return RoundToInt(LeadingNumber(value));
+}
+
+// "@taggingby": the tagger, optionally followed by " (editor)" in older files.
+void ReadTaggers(QStringView text, CorrectionReading& r)
+{
+    CorrectionData& d = r.data;
+    const QString tagging = AtValue(text, "@taggingby");
     const qsizetype open = tagging.indexOf(QLatin1String(" ("));
     if (open >= 0 && tagging.endsWith(QLatin1Char(')'))) {
         d.TaggingBy = tagging.first(open);
@@ -142,16 +147,17 @@ CorrectionReading ReadCorrectionData(QStringView text, bool userTimeIsWinAmp)
     } else {
         d.TaggingBy = tagging;
     }
-    const QString edited = value("@editedby");
+    const QString edited = AtValue(text, "@editedby");
     if (!edited.isEmpty())
         d.EditedBy = edited;
+}
 
-    d.Frames = number(value("@flames"));
-    d.TotalSec = number(value("@totalsec"));
-    if (d.Frames > 0 || d.TotalSec > 0)
-        r.NoOlderData = false;
-
-    const QString timeType = value("@timetype").toLower();
+// The time base: an explicit "@timeratio" wins; otherwise "@timetype", with the WinAmp
+// ratio derived from the frame count and length when both are known.
+void ReadTimeBase(QStringView text, bool userTimeIsWinAmp, CorrectionReading& r)
+{
+    CorrectionData& d = r.data;
+    const QString timeType = AtValue(text, "@timetype").toLower();
     if (timeType == QLatin1String("winamp")) {
         d.TimeType = TimeBase::WinAmp;
         r.NoOlderData = false;
@@ -176,15 +182,20 @@ CorrectionReading ReadCorrectionData(QStringView text, bool userTimeIsWinAmp)
     } else {
         d.TimeRatio = userRatio;
     }
+}
 
-    const QString silenceMsec = value("@silencemsec");
-    d.SilenceMsec = silenceMsec.isEmpty() ? -1 : number(silenceMsec);
+// "@silencemsec", or the older "@silence" counted in frames at the older sample rate.
+void ReadSilence(QStringView text, CorrectionReading& r)
+{
+    CorrectionData& d = r.data;
+    const QString silenceMsec = AtValue(text, "@silencemsec");
+    d.SilenceMsec = silenceMsec.isEmpty() ? -1 : AtNumber(silenceMsec);
     if (d.SilenceMsec == -1) {
         // "@silence" is also the start of "@silencemsec"; only the older key counts here.
         const qsizetype p = FindOlderSilenceKey(text);
         const QString frames = p < 0 ? QString()
             : ChopTrailingBlanks(DropLeading(ValueAt(text, p, kSilence.size()), QLatin1StringView("= "))).toString();
-        d.SilenceFrames = frames.isEmpty() ? -1 : number(frames);
+        d.SilenceFrames = frames.isEmpty() ? -1 : AtNumber(frames);
         if (d.SilenceFrames >= 0) {
             d.SilenceMsec = FramesToMsec(d.SilenceFrames, kOlderSilenceSampleRate, kSamplesPerFrame);
             r.NoOlderData = false;
@@ -192,18 +203,37 @@ CorrectionReading ReadCorrectionData(QStringView text, bool userTimeIsWinAmp)
     }
     if (FindKey(text, kSilenceMsec) >= 0)
         d.SilenceFrames = -1;
+}
 
-    const QString offset = value("@offset");
+} // namespace
+
+CorrectionReading ReadCorrectionData(QStringView text, bool userTimeIsWinAmp)
+{
+    CorrectionReading r;
+    CorrectionData& d = r.data;
+    if (text.isEmpty())
+        return r;
+    ReadTaggers(text, r);
+
+    d.Frames = AtNumber(AtValue(text, "@flames"));
+    d.TotalSec = AtNumber(AtValue(text, "@totalsec"));
+    if (d.Frames > 0 || d.TotalSec > 0)
+        r.NoOlderData = false;
+
+    ReadTimeBase(text, userTimeIsWinAmp, r);
+    ReadSilence(text, r);
+
+    const QString offset = AtValue(text, "@offset");
     if (!offset.isEmpty()) {
-        d.Offset = number(offset);
+        d.Offset = AtNumber(offset);
         d.HasOffset = true;
     }
 
-    d.Artist = value("@artist");
-    d.Title = value("@title");
-    d.Album = value("@album");
-    d.BgFile = value("@bgfile");
-    d.BgFolder = value("@bgfolder");
+    d.Artist = AtValue(text, "@artist");
+    d.Title = AtValue(text, "@title");
+    d.Album = AtValue(text, "@album");
+    d.BgFile = AtValue(text, "@bgfile");
+    d.BgFolder = AtValue(text, "@bgfolder");
     return r;
 }
 

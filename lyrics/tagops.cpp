@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
 namespace lyrics {
 namespace {
@@ -320,25 +321,82 @@ AdvanceLine DecomposeAdvanceLine(QStringView line, QStringView terminator)
     return a;
 }
 
-QString AdjustLineAdvance(QStringView text, int maxAdvanceMsec, bool removeMode)
+namespace {
+
+struct TaggedSpan {
+    qsizetype firstLine = -1; // where the first tagged line starts
+    qsizetype lastLine = -1;  // where the last tagged line starts
+};
+
+// The first and last tagged lines, when every tag is written as "[mm:ss:hh]" and the
+// tags span more than one line; otherwise nothing, and the text stays as it is.
+std::optional<TaggedSpan> FindTaggedSpan(QStringView text)
 {
-    // Only texts whose every tag is written as "[mm:ss:hh]" are handled.
     qsizetype firstTag = -1, lastTag = -1;
     for (TagMatch m = FindNextTag(text); m.found(); m = FindNextTag(text, m.end())) {
         if (!IsWrittenFullTag(m))
-            return text.toString();
+            return std::nullopt;
         if (firstTag < 0)
             firstTag = m.position;
         lastTag = m.position;
     }
     if (firstTag < 0)
-        return text.toString();
-    // The first and the last tagged line; the lines in between are taken one at a time.
-    const qsizetype firstTagged = LineStartOf(text, firstTag);
-    const qsizetype lastTagged = LineStartOf(text, lastTag);
-    if (firstTagged == lastTagged)
-        return text.toString();
+        return std::nullopt;
+    const TaggedSpan span{LineStartOf(text, firstTag), LineStartOf(text, lastTag)};
+    if (span.firstLine == span.lastLine)
+        return std::nullopt;
+    return span;
+}
 
+// Ends the previous tagged line with the advance tag of `line` (when the previous line is
+// open and `line` starts with its tag), then writes the untagged lines held back between
+// them, then `line` itself.
+void EmitTaggedLine(TextBuilder& out, const AdvanceLine& prev, AdvanceLine& line, TextBuilder& pending, int maxAdvance,
+                    bool isLast)
+{
+    const bool prevOpen = prev.NoLastTag || (prev.After.isEmpty() && !prev.Middle.isEmpty() && !prev.LastTag.isEmpty());
+    const bool startsWithTag = line.Before.isEmpty();
+    char16_t advance[12];
+    qsizetype advanceLength = 0;
+    if (prevOpen && startsWithTag) {
+        qint64 gap = qint64(line.HeadMs) - prev.LastMs;
+        if (gap >= 1)
+            advanceLength = WriteTimeTag(advance, line.HeadMs - std::min<qint64>(gap, maxAdvance), TagLayout::Hundredths) - advance;
+    }
+    if (line.NoLastTag)
+        line.Middle = QStringView(kBlank);
+    out.append(QStringView(advance, advanceLength));
+    out.append(prev.Terminator);
+    out.append(pending.view());
+    pending.truncate(0);
+    const qsizetype emittedStart = out.size();
+    out.append(line.Before);
+    out.append(QStringView(advance, advanceLength));
+    out.append(line.HeadTag);
+    out.append(line.Middle);
+    out.append(line.LastTag);
+    out.append(line.After);
+    if (isLast) {
+        // A closing line of tags only ("[advance][head] ") gets its head tag again, so
+        // that it keeps a last tag.
+        const QStringView emitted = out.view().sliced(emittedStart);
+        if (emitted.size() == 2 * kFullTagLength + 1 && CountFullTags(emitted) >= 2)
+            out.append(line.HeadTag);
+        out.append(line.Terminator);
+    }
+}
+
+} // namespace
+
+QString AdjustLineAdvance(QStringView text, int maxAdvanceMsec, bool removeMode)
+{
+    const std::optional<TaggedSpan> span = FindTaggedSpan(text);
+    if (!span)
+        return text.toString();
+    const qsizetype firstTagged = span->firstLine;
+    const qsizetype lastTagged = span->lastLine;
+
+    // The lines between the first and the last tagged one are taken one at a time.
     TextBuilder out(text.size() + text.size() / 4 + 32);
     const int maxAdvance = std::max(0, maxAdvanceMsec);
     AdvanceLine prev;
@@ -351,61 +409,21 @@ QString AdjustLineAdvance(QStringView text, int maxAdvanceMsec, bool removeMode)
             DecomposeParts(l, terminator, line);
         else
             line.Terminator = terminator;
-        if (removeMode) {
+        if (removeMode || start < firstTagged) {
             AppendLineText(out, line, l, true);
             out.append(terminator);
-            return;
-        }
-        if (start < firstTagged) {
-            AppendLineText(out, line, l, true);
-            out.append(terminator);
-            return;
-        }
-        if (start == firstTagged) {
+        } else if (start == firstTagged) {
             AppendLineText(out, line, l, true);
             prev = line;
-            return;
-        }
-        if (start > lastTagged) {
+        } else if (start > lastTagged) {
             AppendLineText(out, line, l, false);
             out.append(terminator);
-            return;
-        }
-        if (!line.Tagged) {
+        } else if (!line.Tagged) {
             AppendLineText(pending, line, l, true);
             pending.append(terminator);
-            return;
-        }
-        const bool prevOpen = prev.NoLastTag || (prev.After.isEmpty() && !prev.Middle.isEmpty() && !prev.LastTag.isEmpty());
-        const bool startsWithTag = line.Before.isEmpty();
-        char16_t advance[12];
-        qsizetype advanceLength = 0;
-        if (prevOpen && startsWithTag) {
-            qint64 gap = qint64(line.HeadMs) - prev.LastMs;
-            if (gap >= 1)
-                advanceLength = WriteTimeTag(advance, line.HeadMs - std::min<qint64>(gap, maxAdvance), TagLayout::Hundredths) - advance;
-        }
-        if (line.NoLastTag)
-            line.Middle = QStringView(kBlank);
-        out.append(QStringView(advance, advanceLength));
-        out.append(prev.Terminator);
-        out.append(pending.view());
-        pending.truncate(0);
-        const qsizetype emittedStart = out.size();
-        out.append(line.Before);
-        out.append(QStringView(advance, advanceLength));
-        out.append(line.HeadTag);
-        out.append(line.Middle);
-        out.append(line.LastTag);
-        out.append(line.After);
-        prev = line;
-        if (start == lastTagged) {
-            // A closing line of tags only ("[advance][head] ") gets its head tag again, so
-            // that it keeps a last tag.
-            const QStringView emitted = out.view().sliced(emittedStart);
-            if (emitted.size() == 2 * kFullTagLength + 1 && CountFullTags(emitted) >= 2)
-                out.append(prev.HeadTag);
-            out.append(prev.Terminator);
+        } else {
+            EmitTaggedLine(out, prev, line, pending, maxAdvance, start == lastTagged);
+            prev = line;
         }
     });
     return out.take();

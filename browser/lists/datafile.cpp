@@ -222,6 +222,128 @@ void RebuildIconFromTexts(FileRow& row, PaneMode mode)
     row.icon = icons::kSong + 4 * (tags.contains(QLatin1Char('R')) ? 1 : 0) + (tags.contains(QLatin1Char('L')) ? 1 : 0);
 }
 
+namespace {
+
+// Sets why the load stopped; always false.
+bool Fail(DataFileLoad& out, DataFileLoad::Status status, const QString& why)
+{
+    out.status = status;
+    out.error = why;
+    return false;
+}
+
+bool EndedEarly(DataFileLoad& out, qint64 read, qint64 expected)
+{
+    return Fail(out, DataFileLoad::Status::Failed,
+                  QString::fromUtf8("ファイルが途中で終わっています (%1 / %2 行)。").arg(read).arg(expected));
+}
+
+// The header up to the empty line before the first record. False, with `out` saying why,
+// when the bytes are not a data file or end early; `count` gets the number of records.
+bool ReadDataHeader(Lines& lines, DataFileLoad& out, qint64& count)
+{
+    QStringView line;
+    const auto notDataFile = DataFileLoad::Status::NotDataFile;
+    if (!lines.next(line) || line != kFirstLine)
+        return Fail(out, notDataFile, QString::fromUtf8("Melwick形式データファイルではありません。"));
+    QStringView versionLine;
+    if (!lines.next(line) || !lines.next(line) || !lines.next(versionLine))
+        return Fail(out, notDataFile, QString::fromUtf8("ヘッダーが途中で終わっています。"));
+    const QStringView version = ValueOf(versionLine);
+    if (version.isEmpty() || LeadingValue(version) > 1)
+        return Fail(out, notDataFile, QString::fromUtf8("対応していないバージョンです (%1)。").arg(version));
+    QStringView modeLine;
+    if (!lines.next(modeLine) || ValueOf(modeLine).isEmpty())
+        return Fail(out, notDataFile, QString::fromUtf8("リストのモードがありません。"));
+    out.mode = ValueOf(modeLine) == QLatin1String("lyrics") ? PaneMode::Lyrics : PaneMode::Song;
+    out.status = DataFileLoad::Status::Loaded;
+
+    if (!lines.next(line))
+        return EndedEarly(out, 0, 0);
+    // The count only bounds the loop; nothing is sized from it.
+    const double maxValue = LeadingValue(ValueOf(line));
+    count = maxValue <= 0 ? 0 : maxValue >= 1e15 ? qint64(1e15) : static_cast<qint64>(maxValue);
+    if (lines.next(line)) {
+        out.folder = ValueOf(line).toString();
+        lines.next(line); // the empty line after the header
+    } else if (count > 0) {
+        return EndedEarly(out, 0, count);
+    }
+    return true;
+}
+
+struct Record {
+    FileRow row;
+    QString folder;
+    bool folderBad = false;
+};
+
+// One record. Every record is read through its "checked=" line, whatever its name, so an
+// empty name cannot shift the lines of the records after it. False when the lines end.
+bool ReadRecord(Lines& lines, const QList<Col>& columns, Record& r)
+{
+    // The index line (blank lines before it are tolerated; a record whose index line is
+    // missing starts with its "filename=" line).
+    QStringView line;
+    do {
+        if (!lines.next(line))
+            return false;
+    } while (line.isEmpty());
+    if (!line.startsWith(QLatin1String("filename=")) && !lines.next(line))
+        return false;
+    r.row.name = ValueOf(line).toString();
+    for (;;) {
+        if (!lines.next(line))
+            return false;
+        const QStringView key = KeyOf(line);
+        const QStringView value = ValueOf(line);
+        if (key == QLatin1String("checked")) {
+            r.row.checked = value == QLatin1String("1");
+            return true;
+        }
+        const std::optional<Col> col = ColumnFromKey(key);
+        if (!col || !columns.contains(*col) || value.isEmpty())
+            continue; // unknown keys, "dummy", "match" and "filename" are not cells
+        if (*col == Col::Path) {
+            const std::optional<QString> f = ReadFolder(value);
+            r.folderBad = !f;
+            r.folder = f.value_or(QString());
+            r.row.setCell(Col::Path, r.folder);
+        } else {
+            r.row.setCell(*col, value.toString());
+        }
+    }
+}
+
+// Adds a read record to the list, or to the refused names; a file that is gone is dimmed,
+// one saved from a Shift_JIS file name gets its raw name back.
+void AcceptRecord(Record& r, const FileExistsFn& exists, DataFileLoad& out)
+{
+    FileRow& row = r.row;
+    if (row.name.isEmpty())
+        return;
+    if (BadName(row.name)) {
+        out.refused << row.name + QString::fromUtf8(": ファイル名にフォルダの区切りが含まれています。");
+        return;
+    }
+    if (r.folder.isEmpty() || r.folderBad) {
+        out.refused << row.name + QString::fromUtf8(": フォルダが絶対パスではありません。");
+        return;
+    }
+    RebuildIconFromTexts(row, out.mode);
+    if (!exists(row.fullPath())) {
+        const std::optional<QByteArray> bytes = common::EncodeCp932(row.name);
+        const QString raw = bytes ? common::PathFromNative(*bytes) : QString();
+        if (common::HasRawBytes(raw) && exists(row.cell(Col::Path) + raw))
+            row.name = raw;
+        else
+            row.dimmed = true;
+    }
+    out.rows.push_back(std::move(row));
+}
+
+} // namespace
+
 DataFileLoad ParseDataFile(QByteArrayView bytes, const FileExistsFn& existsFn)
 {
     const FileExistsFn exists = existsFn ? existsFn : [](const QString& p) {
@@ -233,102 +355,17 @@ DataFileLoad ParseDataFile(QByteArrayView bytes, const FileExistsFn& existsFn)
     };
     DataFileLoad out;
     Lines lines(common::DecodeCp932(bytes));
-    QStringView line;
-    auto notDataFile = [&](const QString& why) {
-        out.status = DataFileLoad::Status::NotDataFile;
-        out.error = why;
+    qint64 count = 0;
+    if (!ReadDataHeader(lines, out, count))
         return out;
-    };
-
-    if (!lines.next(line) || line != kFirstLine)
-        return notDataFile(QString::fromUtf8("Melwick形式データファイルではありません。"));
-    QStringView versionLine;
-    if (!lines.next(line) || !lines.next(line) || !lines.next(versionLine))
-        return notDataFile(QString::fromUtf8("ヘッダーが途中で終わっています。"));
-    const QStringView version = ValueOf(versionLine);
-    if (version.isEmpty() || LeadingValue(version) > 1)
-        return notDataFile(QString::fromUtf8("対応していないバージョンです (%1)。").arg(version));
-    QStringView modeLine;
-    if (!lines.next(modeLine) || ValueOf(modeLine).isEmpty())
-        return notDataFile(QString::fromUtf8("リストのモードがありません。"));
-    out.mode = ValueOf(modeLine) == QLatin1String("lyrics") ? PaneMode::Lyrics : PaneMode::Song;
-    out.status = DataFileLoad::Status::Loaded;
-
-    auto endedEarly = [&](qint64 read, qint64 expected) {
-        out.status = DataFileLoad::Status::Failed;
-        out.error = QString::fromUtf8("ファイルが途中で終わっています (%1 / %2 行)。").arg(read).arg(expected);
-        return out;
-    };
-    if (!lines.next(line))
-        return endedEarly(0, 0);
-    // The count only bounds the loop; nothing is sized from it.
-    const double maxValue = LeadingValue(ValueOf(line));
-    const qint64 count = maxValue <= 0 ? 0 : maxValue >= 1e15 ? qint64(1e15) : static_cast<qint64>(maxValue);
-    if (lines.next(line)) {
-        out.folder = ValueOf(line).toString();
-        lines.next(line); // the empty line after the header
-    } else if (count > 0) {
-        return endedEarly(0, count);
-    }
-
     const QList<Col> columns = RecordColumns(out.mode);
     for (qint64 k = 0; k < count; ++k) {
-        // The index line (blank lines before it are tolerated; a record whose index line
-        // is missing starts with its "filename=" line).
-        do {
-            if (!lines.next(line))
-                return endedEarly(k, count);
-        } while (line.isEmpty());
-        if (!line.startsWith(QLatin1String("filename=")) && !lines.next(line))
-            return endedEarly(k, count);
-        FileRow row;
-        row.name = ValueOf(line).toString();
-        QString folder;
-        bool folderBad = false;
-        // Every record is read through its "checked=" line, whatever its name, so an
-        // empty name cannot shift the lines of the records after it.
-        for (;;) {
-            if (!lines.next(line))
-                return endedEarly(k, count);
-            const QStringView key = KeyOf(line);
-            const QStringView value = ValueOf(line);
-            if (key == QLatin1String("checked")) {
-                row.checked = value == QLatin1String("1");
-                break;
-            }
-            const std::optional<Col> col = ColumnFromKey(key);
-            if (!col || !columns.contains(*col) || value.isEmpty())
-                continue; // unknown keys, "dummy", "match" and "filename" are not cells
-            if (*col == Col::Path) {
-                const std::optional<QString> f = ReadFolder(value);
-                folderBad = !f;
-                folder = f.value_or(QString());
-                row.setCell(Col::Path, folder);
-            } else {
-                row.setCell(*col, value.toString());
-            }
+        Record r;
+        if (!ReadRecord(lines, columns, r)) {
+            EndedEarly(out, k, count);
+            return out;
         }
-        if (row.name.isEmpty())
-            continue;
-        if (BadName(row.name)) {
-            out.refused << row.name + QString::fromUtf8(": ファイル名にフォルダの区切りが含まれています。");
-            continue;
-        }
-        if (folder.isEmpty() || folderBad) {
-            out.refused << row.name + QString::fromUtf8(": フォルダが絶対パスではありません。");
-            continue;
-        }
-        RebuildIconFromTexts(row, out.mode);
-        if (!exists(row.fullPath())) {
-            // A name saved from a Shift_JIS file name: the file still has those bytes.
-            const std::optional<QByteArray> bytes = common::EncodeCp932(row.name);
-            const QString raw = bytes ? common::PathFromNative(*bytes) : QString();
-            if (common::HasRawBytes(raw) && exists(row.cell(Col::Path) + raw))
-                row.name = raw;
-            else
-                row.dimmed = true;
-        }
-        out.rows.push_back(std::move(row));
+        AcceptRecord(r, exists, out);
     }
     return out;
 }
