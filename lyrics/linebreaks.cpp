@@ -21,4 +21,20 @@ QString NormalizeLineBreaks(const QString& text)
     return out;
 }
 
+QString LoneLineBreak(QStringView text)
+{
+    const bool hasCr = text.contains(QLatin1Char('\r'));
+    const bool hasLf = text.contains(QLatin1Char('\n'));
+    if (hasCr == hasLf)
+        return QString();
+    return hasCr ? QStringLiteral("\r") : QStringLiteral("\n");
+}
+
+QString RestoreLineBreaks(QString crlfText, const QString& loneBreak)
+{
+    if (!loneBreak.isEmpty())
+        crlfText.replace(QLatin1String("\r\n"), loneBreak);
+    return crlfText;
+}
+
 } // namespace lyrics

@@ -382,7 +382,9 @@ TEST_F(TagCommandsTest, EveryMenuEntryGivesTheBytesOfItsCommandLineTwin)
                                + Sjis("[00:04:00]え[00:05:00]\r\n[00:06:00]お[00:07:00]か\r\n@Title=歌\r\n");
     const QByteArray lineHead = "[00:05:00][00:01:00]x\r\n[00:03:5]y\r\nplain \xC2\xA0\r\n";
     const QByteArray plain = "no tags\r\n";
-    const std::pair<const char*, QByteArray> batchFiles[] = {{"bk.txt", karaoke}, {"bl.txt", lineHead}, {"bn.txt", plain}};
+    const QByteArray lfKaraoke = "[00:01:00]a[00:02:00]b\n[00:03:00]c[00:04:00]\n"; // LF breaks stay LF
+    const std::pair<const char*, QByteArray> batchFiles[] = {
+        {"bk.txt", karaoke}, {"bl.txt", lineHead}, {"bn.txt", plain}, {"bf.txt", lfKaraoke}};
     for (const auto& [name, bytes] : batchFiles)
         Touch(QString::fromLatin1(name), bytes);
 

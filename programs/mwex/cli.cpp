@@ -147,6 +147,7 @@ std::optional<TextInput> DecodeTextInput(const QString& pathOrDash, QByteArray b
     in.path = pathOrDash == QLatin1String("-") ? QString() : pathOrDash;
     in.bytes = std::move(bytes);
     common::DecodedText decoded = common::DecodeText(in.bytes);
+    in.loneBreak = lyrics::LoneLineBreak(decoded.text);
     in.text = lyrics::NormalizeLineBreaks(decoded.text);
     in.format = decoded.format;
     return in;
@@ -247,8 +248,11 @@ int RunTextFilter(const QCommandLineParser& parser, const TextOperation& op)
             if (!r.message.isEmpty())
                 Error(name.isEmpty() ? r.message : name + QStringLiteral(": ") + r.message, kExitFailed);
         }
-        // Lines the operation did not change keep their bytes.
-        std::optional<QByteArray> out = common::EncodeTextKeepingLines(r.text, in->format, in->bytes, &error);
+        // Lines the operation did not change keep their bytes. A file rewritten in place
+        // keeps its LF or CR line breaks, as the window's batch does; standard output
+        // gets CR LF.
+        const QString text = inPlace ? lyrics::RestoreLineBreaks(r.text, in->loneBreak) : r.text;
+        std::optional<QByteArray> out = common::EncodeTextKeepingLines(text, in->format, in->bytes, &error);
         if (!out)
             return Error((name.isEmpty() ? QString() : name + QStringLiteral(": ")) + error);
         const bool changed = r.text != in->text;

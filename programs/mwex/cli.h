@@ -59,8 +59,9 @@ std::optional<QByteArray> ReadInputBytes(const QString& pathOrDash, QString* err
 struct TextInput {
     QString path; // empty for standard input
     QByteArray bytes;
-    QString text;
+    QString text;              // with CR LF line breaks
     common::TextFormat format;
+    QString loneBreak;         // "\n" or "\r" when the input used that break alone
 };
 std::optional<TextInput> ReadTextInput(const QString& pathOrDash, QString* error);
 

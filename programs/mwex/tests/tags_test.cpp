@@ -173,24 +173,27 @@ TEST(MwexTagsFiles, EncodingOfTheFileIsKept)
     EXPECT_EQ(r.out, "\xEF\xBB\xBF" + QByteArray("歌詞\r\n"));
 }
 
-TEST(MwexTagsFiles, InPlaceRewritesOnlyChangedFiles)
+TEST(MwexTagsFiles, InPlaceRewritesOnlyChangedFilesKeepingTheirLineBreaks)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString a = dir.filePath(QStringLiteral("a.lrc"));
     const QString b = dir.filePath(QStringLiteral("b.lrc"));
     const QString c = dir.filePath(QStringLiteral("c.lrc"));
-    WriteBytes(a, "[00:01:00]x\n");
-    WriteBytes(b, "plain\n"); // not tagged: left alone, LF kept
+    const QString d = dir.filePath(QStringLiteral("d.lrc"));
+    WriteBytes(a, "[00:01:00]x\n[00:04:00]z\n");
+    WriteBytes(b, "plain\n"); // not tagged: left alone
     WriteBytes(c, "[00:02]y\r\n");
+    WriteBytes(d, "[00:05]w\r");
     const auto r = Mwex({QStringLiteral("tags"), QStringLiteral("shift"), QStringLiteral("--ms"), QStringLiteral("1000"),
-                         QStringLiteral("-i"), a, b, c});
+                         QStringLiteral("-i"), a, b, c, d});
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.out.isEmpty());
-    EXPECT_EQ(ReadBytes(a), QByteArray("[00:02:00]x\r\n"));
+    EXPECT_EQ(ReadBytes(a), QByteArray("[00:02:00]x\n[00:05:00]z\n"));
     EXPECT_EQ(ReadBytes(b), QByteArray("plain\n"));
     EXPECT_EQ(ReadBytes(c), QByteArray("[00:03]y\r\n"));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 3); // no temporary files left
+    EXPECT_EQ(ReadBytes(d), QByteArray("[00:06]w\r"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 4); // no temporary files left
 }
 
 TEST(MwexTagsFiles, BadInputWritesNothing)
