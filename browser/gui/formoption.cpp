@@ -4,6 +4,7 @@
 #include "browser/core/settingsstore.h"
 #include "browser/gui/controlarray.h"
 #include "browser/gui/pathlabel.h"
+#include "common/utf8text.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -25,10 +26,7 @@
 namespace browser {
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 QGroupBox* Frame(QWidget* page, const char* name, const char* caption)
 {

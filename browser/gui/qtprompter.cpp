@@ -1,6 +1,7 @@
 #include "browser/gui/qtprompter.h"
 
 #include "common/gui/messagebox.h"
+#include "common/utf8text.h"
 
 #include <QApplication>
 #include <QDir>
@@ -12,10 +13,7 @@
 namespace browser {
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 QString TitleOrDefault(const QString& title)
 {

@@ -6,6 +6,7 @@
 #include "browser/core/dragdrop.h"
 #include "browser/gui/filelistmodel.h"
 #include "browser/gui/panes/panedragdrop.h"
+#include "common/utf8text.h"
 #include "songfiles/lyrics3.h"
 #include "songfiles/testdata/synth.h"
 #include "testing/testsupport.h"
@@ -26,10 +27,7 @@ using testsupport::ReadBytes;
 
 namespace {
 
-QString U(const char* s)
-{
-    return QString::fromUtf8(s);
-}
+using common::U;
 
 const char* const kDropEntries[] = {"mnDropFileRename", "mnDropFileImplant", "mnDropFilePlay",
                                     "mnDropFileHosei",  "mnDropFileAdjust",  "mnDropFileCancel"};

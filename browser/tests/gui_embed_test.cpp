@@ -4,6 +4,7 @@
 
 #include "browser/fileops/tests/faketrash.h"
 #include "browser/gui/embed/embedmenu.h"
+#include "common/utf8text.h"
 #include "songfiles/lyrics3.h"
 #include "songfiles/testdata/synth.h"
 #include "testing/testsupport.h"
@@ -21,10 +22,7 @@ using testsupport::Sjis;
 
 namespace {
 
-QString U(const char* s)
-{
-    return QString::fromUtf8(s);
-}
+using common::U;
 
 const QByteArray kTag = synth::Id3v1("Title", "Artist", "Album", "1999", "Comment", 17);
 

@@ -1,6 +1,8 @@
 // The options dialog: which control shows and stores which "Option" key, the page it
 // opens on, the plug-in file choice, and that only "閉じる" stores anything.
 #include "testing/browser/scriptedprompter.h"
+
+#include "common/utf8text.h"
 #include "testing/browser/memorysettingsstore.h"
 #include "browser/gui/controlarray.h"
 #include "browser/gui/formoption.h"
@@ -30,10 +32,7 @@ using namespace browser;
 
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 const QStringList kOptionKeys = {"TaggingBy", "WinAmpTime", "NoAskTimeType", "Offset", "ILYC", "DeleteAfterImplant",
                                  "RenameMP3", "FukaInputSleep", "FukaLyrics", "PluginIni", "UseExGenre"};

@@ -4,6 +4,7 @@
 
 #include "browser/core/librarydetails.h"
 #include "browser/gui/filelistmodel.h"
+#include "common/utf8text.h"
 #include "testing/testsupport.h"
 
 #include <QAction>
@@ -27,10 +28,7 @@ using testsupport::WriteBytes;
 
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 /// Saves a picture of a widget when MWEX_SHOT_DIR names a folder (scripts/screenshot-lists.sh).
 void Shot(QWidget* w, const char* name)

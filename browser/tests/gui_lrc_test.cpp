@@ -2,6 +2,7 @@
 // explanation for mixed files, and "LRC形式で保存…".
 #include "browser/tests/guifixture.h"
 
+#include "common/utf8text.h"
 #include "testing/testsupport.h"
 
 #include <QAbstractButton>
@@ -15,10 +16,7 @@ using testsupport::Sjis;
 
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 const char* const kLrc = "[ti:夕ぐれ]\n[ar:デモ楽団]\n[00:10.00]一行目\n[00:20.50]二行目\n";
 

@@ -1,6 +1,8 @@
 // The Qt prompter: message boxes with Japanese buttons and the right icon and answers,
 // input boxes, and file and folder dialogs set up from a request.
 #include "browser/gui/qtprompter.h"
+
+#include "common/utf8text.h"
 #include "testing/testsupport.h"
 
 #include <QApplication>
@@ -19,10 +21,7 @@ using namespace browser;
 
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 // Runs `action` on the modal dialog of type T once it is open.
 template <typename T>

@@ -5,6 +5,7 @@
 
 #include "browser/gui/filelistmodel.h"
 #include "browser/gui/formoption.h"
+#include "common/utf8text.h"
 #include "testing/testsupport.h"
 
 #include <QAction>
@@ -28,10 +29,7 @@ using testsupport::Sjis;
 
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 class RealFoldersTest : public WindowTest {
 protected:

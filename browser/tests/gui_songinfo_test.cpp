@@ -10,6 +10,7 @@
 #include "browser/gui/songinfo/formsonginfo.h"
 #include "browser/gui/songinfo/songinfoarea.h"
 #include "common/gui/japaneseui.h"
+#include "common/utf8text.h"
 #include "playback/decoder.h"
 #include "songfiles/embed.h"
 #include "songfiles/songedit.h"
@@ -30,10 +31,7 @@ using testsupport::ReadBytes;
 
 namespace {
 
-QString U(const char* s)
-{
-    return QString::fromUtf8(s);
-}
+using common::U;
 
 /// An ID3v1 tag as the editor writes it: fields padded with blanks.
 QByteArray Tag(const QByteArray& title, const QByteArray& artist, const QByteArray& album, const QByteArray& year,

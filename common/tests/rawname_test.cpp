@@ -1,4 +1,6 @@
 #include "common/atomicfile.h"
+
+#include "common/utf8text.h"
 #include "common/codepage.h"
 #include "common/rawname.h"
 #include "common/textfile.h"
@@ -14,10 +16,7 @@ using testsupport::Sjis;
 
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 void WriteNative(const QByteArray& path, const QByteArray& bytes)
 {

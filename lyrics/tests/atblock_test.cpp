@@ -1,5 +1,7 @@
 #include "lyrics/atblock.h"
 
+#include "common/utf8text.h"
+
 #include <QLocale>
 #include "lyrics/tests/printers.h"
 
@@ -8,10 +10,7 @@
 using namespace lyrics;
 
 namespace {
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 CorrectionReading Read(const char* text, bool userWinAmp = true)
 {

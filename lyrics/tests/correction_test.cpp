@@ -1,5 +1,6 @@
 #include "lyrics/correction.h"
 
+#include "common/utf8text.h"
 #include "lyrics/tests/printers.h"
 
 #include <gtest/gtest.h>
@@ -7,10 +8,7 @@
 using namespace lyrics;
 
 namespace {
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 constexpr SongFacts kSong44k{44100, 0};
 constexpr SongFacts kSong48k{48000, 0};

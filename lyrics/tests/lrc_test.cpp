@@ -1,6 +1,7 @@
 #include "lyrics/lrc.h"
 
 #include "common/textfile.h"
+#include "common/utf8text.h"
 #include "lyrics/correction.h"
 #include "lyrics/tests/printers.h"
 #include "testing/testsupport.h"
@@ -11,10 +12,7 @@
 using namespace lyrics;
 
 namespace {
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 LrcImportOptions Layout(LrcLayout layout)
 {

@@ -1,5 +1,6 @@
 #include "lyrics/rescale.h"
 
+#include "common/utf8text.h"
 #include "lyrics/timetag.h"
 
 #include "lyrics/tests/printers.h"
@@ -9,10 +10,7 @@
 using namespace lyrics;
 
 namespace {
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 QString Tag(int msec, TagLayout layout = TagLayout::Millis)
 {

@@ -1,5 +1,7 @@
 #include "lyrics/timetag.h"
 
+#include "common/utf8text.h"
+
 #include <QStringList>
 #include "lyrics/tests/printers.h"
 
@@ -8,10 +10,7 @@
 using namespace lyrics;
 
 namespace {
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 /// The normalised tags TakeNextTag finds, in order, and the rebuilt text without them.
 struct Walk {

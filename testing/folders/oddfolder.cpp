@@ -2,6 +2,7 @@
 
 #include "common/codepage.h"
 #include "common/rawname.h"
+#include "common/utf8text.h"
 #include "playback/tests/testsongs.h"
 
 #include <cerrno>
@@ -14,10 +15,7 @@
 namespace testfolder {
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 /// The escaped path of `folder` + the CP932 bytes of `name`.
 QString SjisPath(const QString& folder, const char* name)

@@ -8,6 +8,7 @@
 #include "browser/core/rewriteconsent.h"
 #include "browser/fileops/trash.h"
 #include "browser/gui/formmain.h"
+#include "common/utf8text.h"
 #include "songfiles/embed.h"
 #include "songfiles/pathprobe.h"
 #include "songfiles/songfile.h"
@@ -29,10 +30,7 @@ namespace {
 
 using songfiles::EmbedMessage;
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 /// Hourglass pointer and a disabled window while a command runs; both come back on
 /// every way out.

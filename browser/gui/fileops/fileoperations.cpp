@@ -11,6 +11,7 @@
 #include "browser/gui/fileops/operationprogress.h"
 #include "browser/gui/formmain.h"
 #include "browser/gui/workbench.h"
+#include "common/utf8text.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -19,10 +20,7 @@
 namespace browser {
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 // The hourglass for the span of one scope.
 class WaitCursor {

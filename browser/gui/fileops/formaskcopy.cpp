@@ -2,6 +2,7 @@
 #include "browser/gui/fileops/formaskcopy.h"
 
 #include "browser/gui/controlarray.h"
+#include "common/utf8text.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -12,10 +13,7 @@
 namespace browser {
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 QLabel* MakeLabel(const QString& name, const QString& text, QWidget* parent)
 {

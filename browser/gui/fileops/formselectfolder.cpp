@@ -4,6 +4,7 @@
 #include "browser/core/prompter.h"
 #include "browser/core/settingsstore.h"
 #include "browser/fileops/quicklist.h"
+#include "common/utf8text.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -21,10 +22,7 @@
 namespace browser {
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 const QString kSection = QStringLiteral("SelectFolder");
 

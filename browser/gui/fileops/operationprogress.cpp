@@ -1,6 +1,8 @@
 // The progress window of a file operation, and the worker that runs the operation.
 #include "browser/gui/fileops/operationprogress.h"
 
+#include "common/utf8text.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -18,10 +20,7 @@
 namespace browser {
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 // Hands the worker's reports to the window thread: only the newest report waits there,
 // so a fast operation never floods the event queue, and the window shows one at most

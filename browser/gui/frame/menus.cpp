@@ -9,6 +9,7 @@
 #include "browser/gui/lyrics/lyricspane.h"
 #include "browser/gui/player/playerstrip.h"
 #include "browser/gui/quickaccess/quickaccessmenu.h"
+#include "common/utf8text.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,10 +28,7 @@
 namespace browser {
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 struct ToolbarButton {
     const char* key;

@@ -5,6 +5,7 @@
 #include "browser/core/prompter.h"
 #include "common/ini.h"
 #include "common/textfile.h"
+#include "common/utf8text.h"
 #include "lyrics/linebreaks.h"
 #include "songfiles/pathprobe.h"
 
@@ -18,10 +19,7 @@
 namespace browser {
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "browser/gui/lists/formfilter.h"
 
 #include "browser/gui/controlarray.h"
+#include "common/utf8text.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -15,10 +16,7 @@
 namespace browser {
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 } // namespace
 

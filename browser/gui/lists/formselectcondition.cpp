@@ -2,6 +2,7 @@
 
 #include "browser/core/filepane.h"
 #include "browser/gui/controlarray.h"
+#include "common/utf8text.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -17,10 +18,7 @@
 namespace browser {
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 } // namespace
 

@@ -9,6 +9,7 @@
 #include "browser/gui/workbench.h"
 #include "browser/lists/datafile.h"
 #include "browser/lists/playlist.h"
+#include "common/utf8text.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -17,10 +18,7 @@
 namespace browser {
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 const char* const kDataFileFilter = "Melwick形式データファイル(*.mlf)|*.mlf";
 

@@ -8,6 +8,7 @@
 #include "browser/core/prompter.h"
 #include "browser/gui/formmain.h"
 #include "browser/gui/workbench.h"
+#include "common/utf8text.h"
 #include "lyrics/lrc.h"
 
 #include <QBoxLayout>
@@ -19,10 +20,7 @@
 namespace browser {
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 QString RatioText(double ratio)
 {

@@ -3,6 +3,7 @@
 #include "browser/core/filepane.h"
 #include "browser/core/options.h"
 #include "browser/core/prompter.h"
+#include "common/utf8text.h"
 #include "playback/engine.h"
 
 #include <QAction>
@@ -15,10 +16,7 @@
 namespace browser {
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 QToolButton* MakeButton(const QString& name, const char* text, QWidget* parent)
 {

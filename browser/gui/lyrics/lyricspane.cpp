@@ -16,6 +16,7 @@
 #include "browser/gui/workbench.h"
 #include "common/rawname.h"
 #include "common/textfile.h"
+#include "common/utf8text.h"
 #include "lyrics/linebreaks.h"
 #include "songfiles/pathprobe.h"
 
@@ -37,10 +38,7 @@
 namespace browser {
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 QToolButton* MakeButton(const QString& name, const QString& text, QWidget* parent)
 {

@@ -8,6 +8,7 @@
 #include "browser/gui/playalong/formplayadjust.h"
 #include "browser/gui/player/playerstrip.h"
 #include "common/textfile.h"
+#include "common/utf8text.h"
 #include "lyrics/timetag.h"
 
 #include <QAction>
@@ -21,10 +22,7 @@
 namespace browser {
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 } // namespace
 

@@ -5,6 +5,7 @@
 #include "browser/core/settingsstore.h"
 #include "browser/gui/playalong/waveformview.h"
 #include "browser/gui/player/lyriclines.h"
+#include "common/utf8text.h"
 #include "lyrics/numbers.h"
 #include "playback/engine.h"
 #include "playback/envelope.h"
@@ -35,10 +36,7 @@
 namespace browser {
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 const QString kSection = QStringLiteral("PlayAdjust");
 constexpr QSize kDesignSize(720, 520);

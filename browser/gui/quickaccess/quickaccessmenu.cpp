@@ -5,6 +5,7 @@
 #include "browser/gui/controlarray.h"
 #include "browser/gui/formmain.h"
 #include "browser/gui/quickaccess/formquicklistedit.h"
+#include "common/utf8text.h"
 
 #include <QAction>
 #include <QMenu>
@@ -13,10 +14,7 @@
 namespace browser {
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 QAction* MakeAction(const QString& name, const QString& text, QObject* owner)
 {

@@ -1,6 +1,7 @@
 #include "browser/gui/rawnames/formrawrename.h"
 
 #include "common/rawname.h"
+#include "common/utf8text.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -12,10 +13,7 @@
 namespace browser {
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 } // namespace
 

@@ -8,6 +8,7 @@
 #include "browser/gui/rawnames/formrawrename.h"
 #include "browser/gui/workbench.h"
 #include "common/rawname.h"
+#include "common/utf8text.h"
 
 #include <QAction>
 #include <QMenu>
@@ -16,10 +17,7 @@
 namespace browser {
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 const QString kRenameOne = QStringLiteral("RenameRawName");
 const QString kRenameAll = QStringLiteral("RenameRawNames");

@@ -2,6 +2,7 @@
 #include "browser/gui/songinfo/formabout.h"
 
 #include "browser/gui/icons.h"
+#include "common/utf8text.h"
 #include "playback/decoder.h"
 #include "playback/engine.h"
 
@@ -14,10 +15,7 @@ namespace browser {
 
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 QLabel* MakeLabel(const QString& name, const QString& text, QWidget* parent)
 {

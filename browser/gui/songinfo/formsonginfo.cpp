@@ -3,6 +3,7 @@
 
 #include "browser/core/options.h"
 #include "browser/core/prompter.h"
+#include "common/utf8text.h"
 #include "playback/engine.h"
 #include "playback/vbmp3_files.h"
 #include "songfiles/embed.h"
@@ -27,10 +28,7 @@ using namespace songfiles;
 
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 // Messages of the editor.
 const char kLoadFailed[] = "(読み込みエラーまたは対応外ファイルです。)";
