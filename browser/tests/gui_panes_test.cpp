@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 using namespace browser;
 using browser::fakes::WindowTest;
@@ -272,6 +273,22 @@ TEST_F(PaneTest, CheckingARowCountsInTheTitle)
     EXPECT_EQ(Title(1), "(1 / 4) " + folder);
     w.SelectRow(1, 0);
     EXPECT_EQ(Title(1), "(2 / 4) " + folder);
+}
+
+TEST_F(PaneTest, TheTreesNoticesWhileTheListIsReadLeaveItsTitleAlone)
+{
+    Open();
+    // The tree reports a changed selection whenever the window's events run, as it does
+    // when it re-reads a folder another program changed (a file added or removed beside
+    // the chosen folder).
+    QItemSelectionModel* tree = Find<QTreeView>("FTV0")->selectionModel();
+    QTimer notices;
+    notices.setInterval(0);
+    QObject::connect(&notices, &QTimer::timeout, [tree] { Q_EMIT tree->selectionChanged({}, {}); });
+    notices.start();
+    ListFiles(0);
+    notices.stop();
+    EXPECT_EQ(Title(0), "(0 / 3) " + folder);
 }
 
 TEST_F(PaneTest, RefreshingCheckedRowsRereadsTheirFiles)

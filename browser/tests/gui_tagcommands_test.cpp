@@ -1,17 +1,20 @@
 // The correction and time-tag commands in the window: the two menus from the Edit menu
 // and from the lyrics pane's buttons, their dialogs, batch runs over check-marked files,
-// the order check, and undo.
+// the order check, and undo; the batch's workers on many files at once.
 #include "browser/tests/guifixture.h"
 
 #include "browser/gui/filelistmodel.h"
+#include "browser/gui/tagcommands/tagbatch.h"
 #include "browser/gui/tagcommands/tagcommands.h"
 #include "browser/gui/tagcommands/tagdialogs.h"
 #include "common/atomicfile.h"
+#include "lyrics/tagops.h"
 #include "songfiles/testdata/synth.h"
 #include "testing/testsupport.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
@@ -21,6 +24,8 @@
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QToolButton>
+#include <thread>
+#include <utility>
 
 using namespace browser;
 using browser::fakes::WindowTest;
@@ -483,4 +488,83 @@ TEST_F(TagCommandsTest, EveryMenuEntryGivesTheBytesOfItsCommandLineTwin)
     EXPECT_EQ(red, listed);
     EXPECT_EQ(red, QStringList{"[00:02:50]"});
     EXPECT_FALSE(w.hasUnsavedLyrics());
+}
+
+TEST(TagBatchRunTest, ManyWorkersWriteEveryFileAsOneFileAtATimeDoes)
+{
+    // Lyrics of every encoding and line-break style, their short tags unified.
+    const QString utf16 = QString::fromUtf8("[00:01:5]あ\r\n[00:02:5]い\r\n");
+    QByteArray utf16Bytes("\xFF\xFE", 2);
+    utf16Bytes.append(reinterpret_cast<const char*>(utf16.utf16()), utf16.size() * 2);
+    const QByteArray kinds[] = {
+        Sjis("[00:01:0]あ[00:02:5]い\r\n") + "\x87\x9A\r\n" + Sjis("[00:03:00]う\r\n@Title=歌\r\n"),
+        "\xEF\xBB\xBF[00:01:5]\xE3\x81\x82\n[00:02:5]b\n",
+        "[00:01:5]a\r[00:02:5]b\r",
+        "[00:01:5]a\r\n[00:02:5]b\n",
+        utf16Bytes,
+        Sjis("[00:01:00]もう統一済み\r\n"),
+        "no tags\r\n",
+        "",
+    };
+    constexpr int kKinds = int(std::size(kinds));
+    const int kUnchangedKinds[] = {5, 6, 7};
+    const TagBatchRun::Transform unify = [](const QString& text) { return lyrics::UnifyTags(text, lyrics::TagLayout::Hundredths); };
+
+    // What each kind becomes when its file is the only one rewritten.
+    QTemporaryDir alone;
+    ASSERT_TRUE(alone.isValid());
+    std::vector<TagBatchRun::Result> expected;
+    for (int k = 0; k < kKinds; ++k) {
+        const QString path = alone.filePath(QStringLiteral("k%1.txt").arg(k));
+        testsupport::WriteBytes(path, kinds[k]);
+        expected.push_back(TagBatchRun::Process(path, unify));
+        expected.back().after = ReadBytes(path);
+    }
+    for (int k = 0; k < kKinds; ++k)
+        EXPECT_EQ(expected[size_t(k)].state, k < 5 ? TagBatchRun::Result::State::Written : TagBatchRun::Result::State::Unchanged) << k;
+
+    // Batches of hundreds of files, most of them only read, as a user's batch often is.
+    // The workers start together on a list the caller still holds, as the window's batch
+    // does, while this thread takes the results as they come.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QStringList readOnly;
+    for (int i = 0; i < 400; ++i) {
+        readOnly << dir.filePath(QStringLiteral("u%1.txt").arg(i));
+        testsupport::WriteBytes(readOnly.back(), kinds[kUnchangedKinds[i % 3]]);
+    }
+    for (int round = 0; round < 10; ++round) {
+        SCOPED_TRACE(round);
+        QStringList paths;
+        std::vector<int> kind;
+        for (int i = 0; i < int(readOnly.size()); ++i) {
+            if (i % 10 == 0) {
+                paths << dir.filePath(QStringLiteral("r%1-%2.txt").arg(round).arg(i));
+                kind.push_back(i / 10 % kKinds);
+                testsupport::WriteBytes(paths.back(), kinds[kind.back()]);
+            }
+            paths << readOnly[i];
+            kind.push_back(kUnchangedKinds[i % 3]);
+        }
+        TagBatchRun run(paths, unify);
+        run.start(8);
+        for (qsizetype i = 0; i < run.count(); ++i) {
+            while (!run.isDone(i))
+                std::this_thread::yield();
+            EXPECT_EQ(run.path(i), std::as_const(paths)[i]);
+        }
+        run.wait();
+        // The workers only read the list: it is still the caller's. A write access would
+        // have copied it, racing with the other workers reading it.
+        EXPECT_EQ(&run.path(0), &std::as_const(paths)[0]);
+        ASSERT_TRUE(run.allDone());
+        for (int i = 0; i < int(paths.size()); ++i) {
+            const TagBatchRun::Result& want = expected[size_t(kind[size_t(i)])];
+            const TagBatchRun::Result& got = run.result(i);
+            EXPECT_EQ(ReadBytes(paths[i]), want.after) << paths[i].toStdString();
+            EXPECT_EQ(got.state, want.state) << paths[i].toStdString() << " " << got.error.toStdString();
+            EXPECT_EQ(got.before, want.before) << paths[i].toStdString();
+        }
+        EXPECT_EQ(QDir(dir.path()).entryList({".mwex-*"}, QDir::Files | QDir::Hidden), QStringList());
+    }
 }

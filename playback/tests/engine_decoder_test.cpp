@@ -175,8 +175,9 @@ TEST(DecoderFailure, EveryPrefixOfAnRmpOpensOrFailsCleanly)
     const QByteArray rmp = testsongs::Rmp(testsongs::SilentFrames(3));
     for (int n = 0; n <= rmp.size(); n += 7) {
         auto o = OpenBytes("prefix.rmp", rmp.left(n));
-        if (o.error == DecoderError::None)
+        if (o.error == DecoderError::None) {
             EXPECT_LE(DecodedFrames(*o.decoder), 3 * 1152) << n;
+        }
     }
 }
 

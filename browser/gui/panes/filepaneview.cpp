@@ -205,6 +205,10 @@ void FilePaneView::switchView(PaneView view)
         setTitleText(p.folder);
         ui_.tree->setFocus();
     } else {
+        // The pane shows its list from here on: the tree's selection notices delivered
+        // while the scan runs (the tree re-reads a folder another program changed) must
+        // not put the bare folder back into the title of the list.
+        p.view = view;
         p.fromDataFile = false;
         for (QToolButton* b : ui_.modeButtons)
             b->setEnabled(false);

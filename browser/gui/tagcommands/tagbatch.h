@@ -54,8 +54,10 @@ public:
 private:
     void work();
 
-    QStringList paths_;
-    Transform transform_;
+    // Read by every worker at once: const, so that no access can detach (copy) the
+    // list, which is shared with the caller's, while another worker reads it.
+    const QStringList paths_;
+    const Transform transform_;
     std::vector<Result> results_;
     std::unique_ptr<std::atomic<bool>[]> done_;
     std::atomic<qsizetype> next_{0};
