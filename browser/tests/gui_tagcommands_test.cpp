@@ -24,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QToolButton>
+#include <sys/stat.h>
 #include <thread>
 #include <utility>
 
@@ -319,6 +320,20 @@ TEST_F(TagCommandsTest, ABatchRewritesOnlyCheckedFilesInTheirOwnStyleAndCanBeUnd
     EXPECT_EQ(ReadBytes(folder + "/k1.txt"), k1);
     EXPECT_EQ(ReadBytes(folder + "/k2.txt"), k2);
     EXPECT_EQ(ReadBytes(folder + "/lh.txt"), lh);
+
+    // A checked file that is gone, or is not a regular file, is reported too; the batch
+    // neither waits on a FIFO nor counts the file as done.
+    prompter.clear();
+    ASSERT_TRUE(QFile::remove(folder + "/lh.txt"));
+    RunFromEditMenu("mnEditLyrics", "mnTimeTag", "mnTimeTagList3");
+    ASSERT_EQ(prompter.messages().size(), 1);
+    EXPECT_TRUE(prompter.messages().first().contains(QStringLiteral("lh.txt")));
+    EXPECT_FALSE(prompter.messages().first().contains(QStringLiteral("k1.txt")));
+    const QString fifo = folder + "/fifo.txt";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const TagBatchRun::Result r = TagBatchRun::Process(fifo, [](const QString& t) { return t; });
+    EXPECT_EQ(r.state, TagBatchRun::Result::State::Failed);
+    EXPECT_FALSE(r.error.isEmpty());
 }
 
 namespace {

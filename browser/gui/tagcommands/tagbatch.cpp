@@ -58,7 +58,11 @@ TagBatchRun::Result TagBatchRun::Process(const QString& path, const Transform& t
 {
     Result r;
     LyricsFileText file;
-    if (!ReadLyricsFile(path, file) || file.text.isEmpty())
+    if (!ReadLyricsFile(path, file, &r.error)) {
+        r.state = Result::State::Failed; // gone, not a regular file, too large
+        return r;
+    }
+    if (file.text.isEmpty())
         return r;
     const QString text = transform(file.text);
     if (text == file.text)

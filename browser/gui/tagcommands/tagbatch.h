@@ -24,10 +24,10 @@ public:
 
     struct Result {
         enum class State { Unchanged, Written, Failed };
-        State state = State::Unchanged; // a file that cannot be read counts as unchanged
+        State state = State::Unchanged;
         QByteArray before;              // Written: the bytes the file had, and has now
         QByteArray after;
-        QString error;                  // Failed: why it was not written
+        QString error;                  // Failed: why it was not read or not written
     };
 
     TagBatchRun(QStringList paths, Transform transform);

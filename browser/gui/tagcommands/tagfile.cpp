@@ -3,8 +3,6 @@
 #include "common/atomicfile.h"
 #include "lyrics/linebreaks.h"
 
-#include <QFile>
-
 namespace browser {
 
 LineBreakStyle DetectLineBreakStyle(QStringView text)
@@ -33,18 +31,9 @@ LineBreakStyle DetectLineBreakStyle(QStringView text)
 
 bool ReadLyricsFile(const QString& path, LyricsFileText& out, QString* error)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = f.errorString();
+    // Only regular files: a FIFO or device with a lyrics name would block the worker.
+    if (!common::ReadRegularFile(path, common::kMaxTextFileBytes, out.bytes, error))
         return false;
-    }
-    out.bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
     common::DecodedText decoded = common::DecodeText(out.bytes);
     out.format = decoded.format;
     out.style = DetectLineBreakStyle(decoded.text);
