@@ -2,6 +2,7 @@
 
 #include "browser/core/filepane.h"
 #include "browser/core/rawnamescan.h"
+#include "browser/core/sortkeys.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -119,11 +120,14 @@ bool FolderWalk::listFiles(const QString& folder, const QString& pattern, const 
         files.push_back({info.fileName(), folder, info.size(), info.lastModified()});
     }
     AddFilesQtSkips(folder, pattern, files);
-    std::sort(files.begin(), files.end(), [](const FoundFile& a, const FoundFile& b) { return NameLess(a.name, b.name); });
-    for (FoundFile& f : files) {
+    std::vector<QStringView> names;
+    names.reserve(files.size());
+    for (const FoundFile& f : files)
+        names.push_back(f.name);
+    for (int i : NameOrder(names)) {
         if (stopped())
             return false;
-        found(std::move(f));
+        found(std::move(files[static_cast<size_t>(i)]));
     }
     return true;
 }

@@ -97,7 +97,8 @@ private:
 
 std::optional<qint64> ReadSortValue(Col col, QStringView text, TimestampReader& times)
 {
-    text = text.trimmed();
+    if (!text.isEmpty() && (text.front().isSpace() || text.back().isSpace()))
+        text = text.trimmed();
     if (text.isEmpty())
         return std::nullopt;
     switch (col) {
@@ -144,6 +145,16 @@ public:
     }
     void reserve(size_t rows) { starts_.reserve(rows + 1); }
     void finish() { starts_.push_back(units_.size()); }
+    /// The first three units of key `a` packed into one number (each unit + 1 in 21
+    /// bits, 0 past the end): packed numbers order as the keys' beginnings do.
+    quint64 prefix(size_t a) const
+    {
+        quint64 p = 0;
+        const size_t n = starts_[a + 1] - starts_[a];
+        for (size_t i = 0; i < 3; ++i)
+            p = (p << 21) | (i < n ? quint64(units_[starts_[a] + i]) + 1 : 0);
+        return p;
+    }
     bool less(size_t a, size_t b) const
     {
         const char32_t* pa = units_.data() + starts_[a];
@@ -186,42 +197,89 @@ int CompareCells(Col col, QStringView a, QStringView b)
     return a.compare(b, Qt::CaseInsensitive);
 }
 
+std::vector<int> NameOrder(std::span<const QStringView> names)
+{
+    FoldedKeys keys;
+    keys.reserve(names.size());
+    std::vector<std::pair<quint64, int>> order;
+    order.reserve(names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        keys.add(names[i]);
+    }
+    keys.finish();
+    for (size_t i = 0; i < names.size(); ++i)
+        order.emplace_back(keys.prefix(i), static_cast<int>(i));
+    std::sort(order.begin(), order.end(), [&](const std::pair<quint64, int>& a, const std::pair<quint64, int>& b) {
+        if (a.first != b.first)
+            return a.first < b.first;
+        const size_t x = static_cast<size_t>(a.second), y = static_cast<size_t>(b.second);
+        if (keys.less(x, y))
+            return true;
+        if (keys.less(y, x))
+            return false;
+        return names[x] < names[y];
+    });
+    std::vector<int> result;
+    result.reserve(order.size());
+    for (const auto& o : order)
+        result.push_back(o.second);
+    return result;
+}
+
 std::vector<int> SortedOrder(std::span<const FileRow> rows, Col col, Qt::SortOrder order)
 {
     // Keys are made once per row, not once per comparison: values for the value columns,
-    // and case-folded texts for the rest (and for value cells that hold no value).
-    std::vector<int> perm(rows.size());
-    std::iota(perm.begin(), perm.end(), 0);
-    const bool byValue = SortsByValue(col);
-    std::vector<std::optional<qint64>> values;
+    // and case-folded texts for the rest (and for value cells that hold no value). Cells
+    // without a value sort before every value, among themselves by text.
+    const bool ascending = order == Qt::AscendingOrder;
+    std::vector<std::pair<qint64, int>> valued;
+    std::vector<int> texted;
     FoldedKeys texts;
     texts.reserve(rows.size());
     TimestampReader times;
-    if (byValue)
-        values.reserve(rows.size());
-    for (const FileRow& r : rows) {
-        const QString& cell = r.cell(col);
-        if (byValue)
-            values.push_back(ReadSortValue(col, cell, times));
-        texts.add(byValue && values.back() ? QStringView() : QStringView(cell));
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const QString& cell = rows[i].cell(col);
+        const std::optional<qint64> value = SortsByValue(col) ? ReadSortValue(col, cell, times) : std::nullopt;
+        if (value) {
+            valued.emplace_back(*value, static_cast<int>(i));
+            texts.add(QStringView());
+        } else {
+            texted.push_back(static_cast<int>(i));
+            texts.add(cell);
+        }
     }
     texts.finish();
-    const auto ascending = [&](int a, int b) {
-        const size_t x = static_cast<size_t>(a), y = static_cast<size_t>(b);
-        if (byValue) {
-            const std::optional<qint64>& va = values[x];
-            const std::optional<qint64>& vb = values[y];
-            if (va != vb)
-                return !va || (vb && *va < *vb);
-            if (va)
-                return false;
-        }
-        return texts.less(x, y);
+
+    std::stable_sort(valued.begin(), valued.end(), [ascending](const auto& a, const auto& b) {
+        return ascending ? a.first < b.first : b.first < a.first;
+    });
+    // Texts: by their first three folded units, then by the rest where those agree.
+    std::vector<std::pair<quint64, int>> byText;
+    byText.reserve(texted.size());
+    for (int i : texted)
+        byText.emplace_back(texts.prefix(static_cast<size_t>(i)), i);
+    const auto textLess = [&texts](const std::pair<quint64, int>& a, const std::pair<quint64, int>& b) {
+        if (a.first != b.first)
+            return a.first < b.first;
+        return texts.less(static_cast<size_t>(a.second), static_cast<size_t>(b.second));
     };
-    if (order == Qt::AscendingOrder)
-        std::stable_sort(perm.begin(), perm.end(), ascending);
+    if (ascending)
+        std::stable_sort(byText.begin(), byText.end(), textLess);
     else
-        std::stable_sort(perm.begin(), perm.end(), [&](int a, int b) { return ascending(b, a); });
+        std::stable_sort(byText.begin(), byText.end(), [&](const auto& a, const auto& b) { return textLess(b, a); });
+
+    std::vector<int> perm;
+    perm.reserve(rows.size());
+    const auto addTexts = [&] {
+        for (const auto& t : byText)
+            perm.push_back(t.second);
+    };
+    if (ascending)
+        addTexts();
+    for (const auto& v : valued)
+        perm.push_back(v.second);
+    if (!ascending)
+        addTexts();
     return perm;
 }
 

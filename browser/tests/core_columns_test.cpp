@@ -5,6 +5,7 @@
 #include "testing/browser/memorysettingsstore.h"
 
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTimeZone>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -246,6 +247,21 @@ TEST(SortedOrder, KeysMadeOncePerRowOrderAsComparingTheCellsDid)
     for (Col col : {Col::Filename, Col::Artist})
         for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder})
             EXPECT_EQ(SortedOrder(rows, col, order), OrderComparingCells(rows, col, order)) << int(col) << " " << order;
+    // A folder's names (each once): ignoring case, then by the exact text.
+    std::vector<QStringView> names;
+    QSet<QString> seen;
+    for (const FileRow& r : rows)
+        if (!seen.contains(r.name)) {
+            seen.insert(r.name);
+            names.push_back(r.name);
+        }
+    std::vector<int> byName(names.size());
+    std::iota(byName.begin(), byName.end(), 0);
+    std::stable_sort(byName.begin(), byName.end(), [&](int a, int b) {
+        const int c = names[size_t(a)].compare(names[size_t(b)], Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : names[size_t(a)] < names[size_t(b)];
+    });
+    EXPECT_EQ(NameOrder(names), byName);
 
     // Times in a zone with clock changes: the hour skipped in spring, the hour passed
     // twice in autumn, days around them, texts of other shapes and impossible dates.
