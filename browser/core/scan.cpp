@@ -215,7 +215,7 @@ void PaneScan::push(Item&& item)
         roomLeft_.wait(&mutex_);
     queue_.push_back(std::move(item));
     ++found_;
-    toRead_.wakeOne();
+    toRead_.wakeAll(); // not one: a helper woken before its turn would go back to sleep
 }
 
 void PaneScan::readFiles(bool helper)
