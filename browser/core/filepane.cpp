@@ -20,7 +20,11 @@ void FilePane::clearRows()
     rows_.clear();
     rows_.shrink_to_fit();
     selected_ = -1;
-    dropIndex();
+    checkedOrSelected_ = 0;
+    // The name index of an empty list is empty; appended rows keep it up to date, so the
+    // other pane's scan pairs against it without building it in one go.
+    stemIndex_.clear();
+    indexValid_ = true;
     Q_EMIT reset();
 }
 
@@ -31,9 +35,13 @@ void FilePane::appendRows(std::vector<FileRow> rows)
     const int first = rowCount();
     const int last = first + static_cast<int>(rows.size()) - 1;
     Q_EMIT rowsAboutToBeAppended(first, last);
-    rows_.reserve(rows_.size() + rows.size());
+    // Grows by doubling: a scan appends a large list in small slices.
+    if (rows_.capacity() < rows_.size() + rows.size())
+        rows_.reserve(std::max(rows_.size() + rows.size(), rows_.capacity() * 2));
     for (FileRow& r : rows) {
         r.selected = false;
+        if (r.checked)
+            ++checkedOrSelected_;
         if (indexValid_)
             stemIndex_[NameStem(r.name)].append(static_cast<int>(rows_.size()));
         rows_.push_back(std::move(r));
@@ -53,6 +61,8 @@ void FilePane::removeRow(int i)
     if (i < 0 || i >= rowCount())
         return;
     Q_EMIT rowAboutToBeRemoved(i);
+    if (rows_[static_cast<size_t>(i)].checked || rows_[static_cast<size_t>(i)].selected)
+        --checkedOrSelected_;
     rows_.erase(rows_.begin() + i);
     if (selected_ == i)
         selected_ = -1;
@@ -68,7 +78,9 @@ void FilePane::updateRow(int i, const std::function<void(FileRow&)>& change)
         return;
     FileRow& r = rows_[static_cast<size_t>(i)];
     const QString oldName = r.name;
+    const bool counted = r.checked || r.selected;
     change(r);
+    checkedOrSelected_ += int(r.checked || r.selected) - int(counted);
     if (r.name != oldName)
         dropIndex();
     Q_EMIT rowChanged(i);
@@ -83,11 +95,17 @@ void FilePane::setSelectedRow(int i)
     const int old = selected_;
     selected_ = i;
     if (old >= 0) {
-        rows_[static_cast<size_t>(old)].selected = false;
+        FileRow& r = rows_[static_cast<size_t>(old)];
+        r.selected = false;
+        if (!r.checked)
+            --checkedOrSelected_;
         Q_EMIT rowChanged(old);
     }
     if (i >= 0) {
-        rows_[static_cast<size_t>(i)].selected = true;
+        FileRow& r = rows_[static_cast<size_t>(i)];
+        if (!r.checked)
+            ++checkedOrSelected_;
+        r.selected = true;
         Q_EMIT rowChanged(i);
     }
     Q_EMIT selectionChanged(i);
@@ -95,7 +113,7 @@ void FilePane::setSelectedRow(int i)
 
 int FilePane::countCheckedOrSelected() const
 {
-    return static_cast<int>(std::count_if(rows_.begin(), rows_.end(), [](const FileRow& r) { return r.checked || r.selected; }));
+    return checkedOrSelected_;
 }
 
 void FilePane::sortRows(int key, Qt::SortOrder order)
@@ -103,26 +121,39 @@ void FilePane::sortRows(int key, Qt::SortOrder order)
     const QList<ColumnDef>& cols = ModeColumns(mode);
     const bool known = key >= 0 && key < cols.size();
     const Col col = known ? cols.at(key).col : Col::Filename;
-    std::vector<int> perm(rows_.size());
-    std::iota(perm.begin(), perm.end(), 0);
+    std::vector<int> perm;
     if (known) {
-        std::stable_sort(perm.begin(), perm.end(), [&](int a, int b) {
-            const int c = CompareCells(col, rows_[static_cast<size_t>(a)].cell(col), rows_[static_cast<size_t>(b)].cell(col));
-            return order == Qt::AscendingOrder ? c < 0 : c > 0;
-        });
+        perm = SortedOrder(rows_, col, order);
+    } else {
+        perm.resize(rows_.size());
+        std::iota(perm.begin(), perm.end(), 0);
     }
     sortKey = key;
     sortOrder = order;
     sorted = true;
     Q_EMIT aboutToReorder();
-    std::vector<FileRow> next;
-    next.reserve(rows_.size());
     QList<int> oldToNew(static_cast<qsizetype>(rows_.size()));
-    for (size_t n = 0; n < perm.size(); ++n) {
+    for (size_t n = 0; n < perm.size(); ++n)
         oldToNew[perm[n]] = static_cast<int>(n);
-        next.push_back(std::move(rows_[static_cast<size_t>(perm[n])]));
+    // The rows move in place, cycle by cycle: each moves once, and no second list of a
+    // large pane's size is allocated.
+    std::vector<bool> placed(rows_.size(), false);
+    for (size_t start = 0; start < perm.size(); ++start) {
+        if (placed[start] || static_cast<size_t>(perm[start]) == start)
+            continue;
+        FileRow carried = std::move(rows_[start]);
+        size_t to = start;
+        for (;;) {
+            placed[to] = true;
+            const size_t from = static_cast<size_t>(perm[to]);
+            if (from == start) {
+                rows_[to] = std::move(carried);
+                break;
+            }
+            rows_[to] = std::move(rows_[from]);
+            to = from;
+        }
     }
-    rows_ = std::move(next);
     if (selected_ >= 0)
         selected_ = oldToNew.at(selected_);
     dropIndex();

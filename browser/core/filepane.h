@@ -97,8 +97,9 @@ private:
     int index_;
     std::vector<FileRow> rows_;
     int selected_ = -1;
+    int checkedOrSelected_ = 0; // kept as rows change: the title asks for it often
     mutable QHash<QString, QList<int>> stemIndex_;
-    mutable bool indexValid_ = false;
+    mutable bool indexValid_ = true; // an empty list has its (empty) index
 };
 
 /// The pane title: "(S / N) folder" while rows are listed, the folder alone for N = 0.

@@ -2,6 +2,7 @@
 
 #include "browser/core/filepane.h"
 #include "browser/core/rawnamescan.h"
+#include "browser/core/sortkeys.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -18,6 +19,10 @@ constexpr size_t kMaxQueued = 4096;
 // Rows appended per step, and the time one slice may take before the event loop runs.
 constexpr size_t kRowsPerStep = 128;
 constexpr qint64 kSliceMs = 12;
+// Reader threads at most.
+constexpr int kMaxReaders = 4;
+// Rows read by the first reader alone before the others join.
+constexpr size_t kFirstRowsAlone = 256;
 
 bool NameLess(const QString& a, const QString& b)
 {
@@ -107,15 +112,22 @@ bool FolderWalk::listFiles(const QString& folder, const QString& pattern, const 
     QDirIterator it(folder, {pattern}, QDir::Files | QDir::Hidden | QDir::System);
     while (it.hasNext()) {
         it.next();
+        if (!statFiles_) {
+            files.push_back({it.fileName(), folder, 0, QDateTime(), false});
+            continue;
+        }
         const QFileInfo info = it.fileInfo();
         files.push_back({info.fileName(), folder, info.size(), info.lastModified()});
     }
     AddFilesQtSkips(folder, pattern, files);
-    std::sort(files.begin(), files.end(), [](const FoundFile& a, const FoundFile& b) { return NameLess(a.name, b.name); });
-    for (FoundFile& f : files) {
+    std::vector<QStringView> names;
+    names.reserve(files.size());
+    for (const FoundFile& f : files)
+        names.push_back(f.name);
+    for (int i : NameOrder(names)) {
         if (stopped())
             return false;
-        found(std::move(f));
+        found(std::move(files[static_cast<size_t>(i)]));
     }
     return true;
 }
@@ -132,8 +144,8 @@ PaneScan::PaneScan(FilePane& pane, FilePane& other, const DetailsProvider& provi
 PaneScan::~PaneScan()
 {
     requestStop();
-    if (thread_)
-        thread_->wait();
+    for (const std::unique_ptr<QThread>& t : threads_)
+        t->wait();
 }
 
 void PaneScan::start()
@@ -141,8 +153,15 @@ void PaneScan::start()
     if (running_ || done_)
         return;
     running_ = true;
-    thread_.reset(QThread::create([this] { work(); }));
-    thread_->start();
+    // The reads (open, read, parse) outweigh the walk: they run on as many threads as
+    // the machine has cores, the walk on one more that mostly waits for room.
+    const int readers = std::clamp(QThread::idealThreadCount(), 1, kMaxReaders);
+    threadsRunning_ = 1 + readers;
+    threads_.emplace_back(QThread::create([this] { work(); }));
+    for (int i = 0; i < readers; ++i)
+        threads_.emplace_back(QThread::create([this, i] { readFiles(i > 0); }));
+    for (const std::unique_ptr<QThread>& t : threads_)
+        t->start();
 }
 
 void PaneScan::requestStop()
@@ -150,6 +169,7 @@ void PaneScan::requestStop()
     stop_ = true;
     QMutexLocker lock(&mutex_);
     roomLeft_.wakeAll();
+    toRead_.wakeAll();
 }
 
 bool PaneScan::exec()
@@ -167,40 +187,93 @@ bool PaneScan::exec()
 void PaneScan::work()
 {
     FolderWalk walk(request_.folder, request_.subFolders, &stop_);
-    const bool lyricsMode = request_.mode == PaneMode::Lyrics;
+    walk.setStatFiles(false); // the readers read size and time, in parallel
     const bool complete = walk.run(ScanPatterns(request_.mode), [&](FoundFile&& f) {
         if (request_.nameFilter && !request_.nameFilter(f.name))
             return;
         Item item;
         item.row.name = std::move(f.name);
-        FillFoundFileCells(item.row, request_.mode, f.folder, f.size, f.modified);
-        if (request_.autoLoad) {
-            const QString path = item.row.fullPath();
-            item.detailsRead = true;
-            if (lyricsMode)
-                item.lyrics = provider_.readLyrics(path, request_.userWinAmpTime);
-            else
-                item.song = provider_.readSong(path);
-        }
+        item.row.setCell(Col::Path, f.folder);
+        item.size = f.size;
+        item.modified = f.modified;
+        item.statted = f.statted;
         push(std::move(item));
     });
     {
         QMutexLocker lock(&mutex_);
-        workerFinished_ = true;
+        walkDone_ = true;
         walkStopped_ = !complete;
+        toRead_.wakeAll();
     }
-    if (!drainPosted_.exchange(true))
-        QMetaObject::invokeMethod(this, "drain", Qt::QueuedConnection);
+    threadDone();
 }
 
 void PaneScan::push(Item&& item)
 {
+    QMutexLocker lock(&mutex_);
+    while (found_ - queueBase_ >= kMaxQueued && !stop_)
+        roomLeft_.wait(&mutex_);
+    queue_.push_back(std::move(item));
+    ++found_;
+    toRead_.wakeAll(); // not one: a helper woken before its turn would go back to sleep
+}
+
+void PaneScan::readFiles(bool helper)
+{
+    QMutexLocker lock(&mutex_);
+    for (;;) {
+        // The first rows are read by one reader alone, in list order, so that they show
+        // as soon as each is read; the helpers join for the rest of a large list.
+        while (!stop_ && (nextToRead_ == found_ ? !walkDone_ : helper && nextToRead_ < kFirstRowsAlone))
+            toRead_.wait(&mutex_);
+        if (stop_ || nextToRead_ == found_)
+            break;
+        // Files are taken one at a time in list order, so the rows become ready in about
+        // the order the list shows them.
+        Item& item = queue_[nextToRead_ - queueBase_];
+        if (++nextToRead_ == kFirstRowsAlone)
+            toRead_.wakeAll();
+        lock.unlock();
+        read(item);
+        lock.relock();
+        item.ready = true;
+        if (&item == &queue_.front())
+            postDrain();
+    }
+    toRead_.wakeAll(); // helpers waiting for their turn see that nothing is left
+    lock.unlock();
+    threadDone();
+}
+
+void PaneScan::read(Item& item) const
+{
+    const QString path = item.row.fullPath();
+    if (!item.statted) {
+        const QFileInfo info(path);
+        item.size = info.size();
+        item.modified = info.lastModified();
+    }
+    FillFoundFileCells(item.row, request_.mode, item.row.cell(Col::Path), item.size, item.modified);
+    if (request_.autoLoad) {
+        item.detailsRead = true;
+        if (request_.mode == PaneMode::Lyrics)
+            item.lyrics = provider_.readLyrics(path, request_.userWinAmpTime);
+        else
+            item.song = provider_.readSong(path);
+    }
+}
+
+void PaneScan::threadDone()
+{
     {
         QMutexLocker lock(&mutex_);
-        while (queue_.size() >= kMaxQueued && !stop_)
-            roomLeft_.wait(&mutex_);
-        queue_.push_back(std::move(item));
+        --threadsRunning_;
     }
+    postDrain();
+}
+
+void PaneScan::postDrain()
+{
     if (!drainPosted_.exchange(true))
         QMetaObject::invokeMethod(this, "drain", Qt::QueuedConnection);
 }
@@ -213,20 +286,19 @@ void PaneScan::drain()
     QElapsedTimer slice;
     slice.start();
     bool more = false;
-    bool workerFinished = false;
+    bool allDone = false;
     do {
         std::vector<Item> batch;
         {
             QMutexLocker lock(&mutex_);
-            const size_t n = std::min(queue_.size(), kRowsPerStep);
-            batch.reserve(n);
-            for (size_t i = 0; i < n; ++i) {
+            while (!queue_.empty() && queue_.front().ready && batch.size() < kRowsPerStep) {
                 batch.push_back(std::move(queue_.front()));
                 queue_.pop_front();
+                ++queueBase_;
             }
             roomLeft_.wakeAll();
-            more = !queue_.empty();
-            workerFinished = workerFinished_;
+            more = !queue_.empty() && queue_.front().ready;
+            allDone = threadsRunning_ == 0;
         }
         if (batch.empty())
             break;
@@ -250,15 +322,18 @@ void PaneScan::drain()
     Q_EMIT progress(pane_.rowCount());
 
     if (more) {
-        if (!drainPosted_.exchange(true))
-            QMetaObject::invokeMethod(this, "drain", Qt::QueuedConnection);
+        postDrain();
         return;
     }
-    if (workerFinished) {
-        thread_->wait();
+    if (allDone) {
+        for (const std::unique_ptr<QThread>& t : threads_)
+            t->wait();
         {
             QMutexLocker lock(&mutex_);
-            endedOnStop_ = walkStopped_;
+            // Files a stop left unread are not listed (nor those after them): the list
+            // holds complete rows in walk order.
+            endedOnStop_ = walkStopped_ || !queue_.empty();
+            queue_.clear();
         }
         done_ = true;
         running_ = false;

@@ -6,9 +6,10 @@
 // each sub-folder the same way, depth first; folders whose name begins with "." are not
 // entered. Within a folder, files and sub-folders are taken in name order.
 //
-// PaneScan runs the walk and the reading of the rows' details on a worker thread and
-// hands the finished rows to the window's thread in small slices, so the window keeps
-// painting and answering while a large folder is read.
+// PaneScan runs the walk on a worker thread and the reading of the rows' files (their
+// size and time, and their details) on a few reader threads, and hands the finished rows
+// to the window's thread in list order in small slices, so the window keeps painting and
+// answering while a large folder is read.
 
 #include "browser/core/details.h"
 
@@ -36,12 +37,16 @@ struct FoundFile {
     QString folder; // with a trailing separator
     qint64 size = 0;
     QDateTime modified;
+    bool statted = true; // false: size and time are still to be read (FolderWalk without stat)
 };
 
 /// Walks one folder tree for a list of patterns. Not thread-bound: the worker runs it.
 class FolderWalk {
 public:
     FolderWalk(QString root, bool subFolders, const std::atomic<bool>* stop = nullptr);
+    /// With `on` false the walk lists names only and leaves size and time to the caller
+    /// (FoundFile::statted false), which makes the first files come sooner.
+    void setStatFiles(bool on) { statFiles_ = on; }
     /// Calls `found` for every matching file in list order. Returns false when the walk
     /// ended on a stop request.
     bool run(const QStringList& patterns, const std::function<void(FoundFile&&)>& found);
@@ -56,6 +61,7 @@ private:
     QString root_;
     bool recurse_;
     const std::atomic<bool>* stop_;
+    bool statFiles_ = true;
     // Folders in walk order, recorded by the first pattern's walk and reused by the others.
     QStringList order_;
     bool orderKnown_ = false;
@@ -101,27 +107,41 @@ Q_SIGNALS:
 private:
     struct Item {
         FileRow row;
+        qint64 size = 0;
+        QDateTime modified;
+        bool statted = false;
+        bool ready = false; // read by a reader (guarded by mutex_)
         bool detailsRead = false;
         std::optional<LyricsDetails> lyrics;
         SongDetails song;
     };
-    void work(); // worker thread
+    void work();       // the walk's thread
+    void readFiles(bool helper); // each reader thread
+    void read(Item& item) const;
     void push(Item&& item);
+    void threadDone(); // a walk or reader thread ends
+    void postDrain();
     Q_INVOKABLE void drain();
-    void workerDone();
 
     FilePane& pane_;
     FilePane& other_;
     const DetailsProvider& provider_;
     ScanRequest request_;
-    std::unique_ptr<QThread> thread_;
+    std::vector<std::unique_ptr<QThread>> threads_; // the walk's, then the readers'
     std::atomic<bool> stop_{false};
     std::atomic<bool> drainPosted_{false};
     QMutex mutex_;
-    QWaitCondition roomLeft_;
-    std::deque<Item> queue_;
-    bool workerFinished_ = false; // guarded by mutex_
-    bool walkStopped_ = false;    // guarded by mutex_
+    QWaitCondition roomLeft_; // the walk waits for room in the queue
+    QWaitCondition toRead_;   // readers wait for found files
+    // Found files in list order; references stay valid while readers fill them, since
+    // the deque only grows at its back and loses read items at its front.
+    std::deque<Item> queue_;     // guarded by mutex_
+    size_t queueBase_ = 0;       // list index of queue_.front() (guarded by mutex_)
+    size_t found_ = 0;           // files found so far (guarded by mutex_)
+    size_t nextToRead_ = 0;      // list index of the next file a reader takes (guarded by mutex_)
+    bool walkDone_ = false;      // guarded by mutex_
+    int threadsRunning_ = 0;     // guarded by mutex_
+    bool walkStopped_ = false;   // guarded by mutex_
     bool running_ = false;
     bool done_ = false;
     bool endedOnStop_ = false;

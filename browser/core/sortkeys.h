@@ -23,6 +23,11 @@ std::optional<qint64> SortValue(Col col, QStringView text);
 /// <0, 0, >0 as `a` sorts before, with or after `b` in ascending order.
 int CompareCells(Col col, QStringView a, QStringView b);
 
+/// The order of names ignoring case, and by their exact UTF-16 text where only case
+/// tells them apart (the order a folder's files are listed in): element n is the index
+/// of the name that goes to place n.
+std::vector<int> NameOrder(std::span<const QStringView> names);
+
 /// The list order after a stable sort by column `col`: element n is the old index of
 /// the row that goes to place n.
 std::vector<int> SortedOrder(std::span<const FileRow> rows, Col col, Qt::SortOrder order);

@@ -1,10 +1,16 @@
 #include "browser/core/columns.h"
 #include "browser/core/filepane.h"
 #include "browser/core/filerow.h"
+#include "browser/core/sortkeys.h"
 #include "testing/browser/memorysettingsstore.h"
 
+#include <QRandomGenerator>
+#include <QSet>
 #include <QTimeZone>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <numeric>
+#include <time.h>
 
 using namespace browser;
 
@@ -174,6 +180,123 @@ TEST(FilePane, SortingIsStableAndComparesTextsOrValues)
     EXPECT_EQ(pane.sortOrder, Qt::DescendingOrder);
 }
 
+namespace {
+// The order a list had when every comparison read its two cells afresh: texts by
+// QString::compare ignoring case, values by QDateTime::fromString and the digits.
+std::vector<int> OrderComparingCells(const std::vector<FileRow>& rows, Col col, Qt::SortOrder order)
+{
+    const auto value = [col](const QString& cell) -> std::optional<qint64> {
+        const QString text = cell.trimmed();
+        if (text.isEmpty())
+            return std::nullopt;
+        if (col == Col::Timestamp) {
+            const QDateTime t = QDateTime::fromString(text, QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+            return t.isValid() ? std::optional<qint64>(t.toSecsSinceEpoch()) : std::nullopt;
+        }
+        bool ok = false;
+        const qint64 v = QString(text).remove(QLatin1Char(',')).section(QLatin1Char(' '), 0, 0).toLongLong(&ok);
+        return ok ? std::optional<qint64>(v) : std::nullopt;
+    };
+    std::vector<int> perm(rows.size());
+    std::iota(perm.begin(), perm.end(), 0);
+    std::stable_sort(perm.begin(), perm.end(), [&](int a, int b) {
+        const QString& x = rows[size_t(a)].cell(col);
+        const QString& y = rows[size_t(b)].cell(col);
+        int c = 0;
+        const std::optional<qint64> vx = SortsByValue(col) ? value(x) : std::nullopt;
+        const std::optional<qint64> vy = SortsByValue(col) ? value(y) : std::nullopt;
+        if (vx != vy)
+            c = !vx ? -1 : !vy ? 1 : (*vx < *vy ? -1 : 1);
+        else if (!vx)
+            c = QString::compare(x, y, Qt::CaseInsensitive);
+        return order == Qt::AscendingOrder ? c < 0 : c > 0;
+    });
+    return perm;
+}
+
+QString RandomText(QRandomGenerator& random)
+{
+    // Letters with case pairs and folds that differ from lower case (ß, ς, ǅ, K sign),
+    // Japanese, surrogate pairs with case (Deseret), lone surrogates (raw name escapes).
+    static const char16_t pool[] = u"aAbBzZ09 ._-ßẞσςΣǄǅǆKkKÅåİıｱアあ漢\U0001041E\U00010446";
+    static const std::vector<char16_t> units(std::begin(pool), std::end(pool) - 1);
+    QString text;
+    const int length = int(random.bounded(7));
+    for (int i = 0; i < length; ++i) {
+        const quint32 pick = random.bounded(quint32(units.size()) + 2);
+        if (pick == units.size())
+            text += QChar(char16_t(0xDC80 + random.bounded(128))); // a lone low surrogate
+        else if (pick == units.size() + 1)
+            text += QString::fromUcs4(U"\U0001041E\U00010446" + random.bounded(2), 1);
+        else
+            text += QChar(units[pick]);
+    }
+    return text;
+}
+} // namespace
+
+TEST(SortedOrder, KeysMadeOncePerRowOrderAsComparingTheCellsDid)
+{
+    // Texts: every column that sorts by text, with case folds, surrogates and prefixes.
+    QRandomGenerator random(21);
+    std::vector<FileRow> rows(3000);
+    for (FileRow& r : rows) {
+        r.name = RandomText(random);
+        r.setCell(Col::Artist, RandomText(random));
+    }
+    for (Col col : {Col::Filename, Col::Artist})
+        for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder})
+            EXPECT_EQ(SortedOrder(rows, col, order), OrderComparingCells(rows, col, order)) << int(col) << " " << order;
+    // A folder's names (each once): ignoring case, then by the exact text.
+    std::vector<QStringView> names;
+    QSet<QString> seen;
+    for (const FileRow& r : rows)
+        if (!seen.contains(r.name)) {
+            seen.insert(r.name);
+            names.push_back(r.name);
+        }
+    std::vector<int> byName(names.size());
+    std::iota(byName.begin(), byName.end(), 0);
+    std::stable_sort(byName.begin(), byName.end(), [&](int a, int b) {
+        const int c = names[size_t(a)].compare(names[size_t(b)], Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : names[size_t(a)] < names[size_t(b)];
+    });
+    EXPECT_EQ(NameOrder(names), byName);
+
+    // Times in a zone with clock changes: the hour skipped in spring, the hour passed
+    // twice in autumn, days around them, texts of other shapes and impossible dates.
+    const QByteArray oldZone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Berlin");
+    tzset();
+    const QStringList fixed = {"2021/03/28 02:30:00", "2021/03/28 01:59:59", "2021/03/28 03:00:00", "2021/10/31 02:30:00",
+                               "2021/10/31 01:59:59", "2021/10/31 03:00:00", "2021/02/30 10:00:00", "2021/3/1 1:02:03",
+                               " 2021/03/01 01:02:03 ", "2021/03/01 24:00:00", "0000/01/01 00:00:00", "", "garbage",
+                               "1969/12/31 23:59:59", "2038/01/19 04:14:08"};
+    std::vector<FileRow> times(2000);
+    const QDateTime from(QDate(2020, 1, 1), QTime(0, 0));
+    for (size_t i = 0; i < times.size(); ++i) {
+        QString text = i < size_t(fixed.size()) ? fixed.at(qsizetype(i))
+                                                : FormatTimestamp(from.addSecs(qint64(random.bounded(2 * 366 * 86400))));
+        if (i % 5 == 0) // many rows of the days with a clock change
+            text = QStringLiteral("2021/%1 %2:%3:00").arg(i % 2 ? "03/28" : "10/31").arg(random.bounded(24), 2, 10, QLatin1Char('0')).arg(random.bounded(60), 2, 10, QLatin1Char('0'));
+        times[i].setCell(Col::Timestamp, text);
+        times[i].setCell(Col::Size, FormatLyricsSize(random.bounded(3000)));
+        times[i].name = QString::number(i % 7);
+    }
+    for (Col col : {Col::Timestamp, Col::Size})
+        for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder})
+            EXPECT_EQ(SortedOrder(times, col, order), OrderComparingCells(times, col, order)) << int(col) << " " << order;
+    for (const QString& text : fixed) {
+        const QDateTime t = QDateTime::fromString(text.trimmed(), QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+        EXPECT_EQ(SortValue(Col::Timestamp, text), t.isValid() ? std::optional<qint64>(t.toSecsSinceEpoch()) : std::nullopt) << text.toStdString();
+    }
+    if (oldZone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", oldZone);
+    tzset();
+}
+
 TEST(FilePane, CheckedOrSelectedRowsAreCountedOnce)
 {
     FilePane pane(1);
@@ -189,4 +312,11 @@ TEST(FilePane, CheckedOrSelectedRowsAreCountedOnce)
     pane.removeRow(2);
     EXPECT_EQ(pane.selectedRow(), -1);
     EXPECT_EQ(pane.countCheckedOrSelected(), 2);
+    pane.updateRow(0, [](FileRow& r) { r.checked = false; });
+    pane.setSelectedRow(0);
+    EXPECT_EQ(pane.countCheckedOrSelected(), 2);
+    pane.setSelectedRow(-1);
+    EXPECT_EQ(pane.countCheckedOrSelected(), 1);
+    pane.clearRows();
+    EXPECT_EQ(pane.countCheckedOrSelected(), 0);
 }
