@@ -2,6 +2,8 @@
 // (one VBR) with a CP932 ID3v1 tag and no ID3v2 tag, and lyrics files in CP932 (one in
 // UTF-8) with CR LF line ends, paired by name with the songs except where meant not to be.
 #include "common/codepage.h"
+
+#include "common/utf8text.h"
 #include "testing/testsupport.h"
 
 #include <QDir>
@@ -10,10 +12,7 @@
 
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 QString Demo(const QString& name)
 {

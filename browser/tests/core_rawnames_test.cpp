@@ -1,5 +1,7 @@
 // Files whose names are not UTF-8 (Shift_JIS names): listed, read and shown.
 #include "browser/core/details.h"
+
+#include "common/utf8text.h"
 #include "browser/core/filepane.h"
 #include "browser/core/librarydetails.h"
 #include "browser/core/rawnamescan.h"
@@ -17,10 +19,7 @@ using namespace browser;
 
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 int RowShown(const FilePane& pane, const QString& shownPath)
 {

@@ -1,5 +1,7 @@
 // A pane's folder at start and exit, and the encoding a save falls back to.
 #include "browser/core/saveformat.h"
+
+#include "common/utf8text.h"
 #include "browser/core/startfolder.h"
 #include "common/unencodable.h"
 #include "testing/browser/scriptedprompter.h"
@@ -14,10 +16,7 @@ using namespace browser;
 
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 TEST(StartFolder, AGoneFolderOpensItsNearestParentAndIsKeptUntilTheUserMoves)
 {

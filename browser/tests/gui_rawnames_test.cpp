@@ -7,6 +7,7 @@
 #include "browser/gui/rawnames/rawnames.h"
 #include "common/codepage.h"
 #include "common/rawname.h"
+#include "common/utf8text.h"
 #include "testing/folders/oddfolder.h"
 #include "testing/testsupport.h"
 
@@ -21,10 +22,7 @@ using namespace browser::fakes;
 
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 class RawNamesTest : public WindowTest {
 protected:

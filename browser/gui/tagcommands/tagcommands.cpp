@@ -11,6 +11,7 @@
 #include "browser/gui/tagcommands/tagdialogs.h"
 #include "browser/gui/tagcommands/tagfile.h"
 #include "browser/gui/workbench.h"
+#include "common/utf8text.h"
 #include "lyrics/correction.h"
 #include "songfiles/pathprobe.h"
 #include "songfiles/songcorrection.h"
@@ -35,10 +36,7 @@
 namespace browser {
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 const char* const kHoseiCaptions[8] = {
     "WinAmp→WinAmp(&1)", "WinAmp→標準　　(&2)", "標準　　→WinAmp(&3)", "標準　　→標準　　(&4)",

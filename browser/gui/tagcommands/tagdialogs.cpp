@@ -1,6 +1,7 @@
 #include "browser/gui/tagcommands/tagdialogs.h"
 
 #include "browser/core/prompter.h"
+#include "common/utf8text.h"
 #include "lyrics/tagops.h"
 
 #include <QEvent>
@@ -16,10 +17,7 @@
 namespace browser {
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent)
 {
