@@ -18,7 +18,9 @@ SongReader::FaultInjector& Injector()
 }
 } // namespace
 
-SongReader::SongReader(QIODevice& device) : device_(device), size_(device.size())
+SongReader::SongReader(int fd, qint64 size) : handle_(fd), size_(size) {}
+
+SongReader::SongReader(QIODevice& device) : device_(&device), size_(device.size())
 {
 #ifdef Q_OS_UNIX
     // One pread per read instead of a seek and a read through the device.
@@ -90,13 +92,13 @@ bool SongReader::readDevice(qint64 pos, qint64 n, char* out)
         return true;
     }
 #endif
-    if (!device_.seek(pos))
-        return fail(QStringLiteral("cannot seek: %1").arg(device_.errorString()));
+    if (!device_ || !device_->seek(pos))
+        return fail(QStringLiteral("cannot seek: %1").arg(device_ ? device_->errorString() : QString()));
     while (done < n) {
-        const qint64 got = device_.read(out + done, n - done);
+        const qint64 got = device_->read(out + done, n - done);
         if (got <= 0)
             return fail(got == 0 ? QStringLiteral("the file ended early (it changed while being read)")
-                                 : QStringLiteral("read error: %1").arg(device_.errorString()));
+                                 : QStringLiteral("read error: %1").arg(device_->errorString()));
         done += got;
     }
     return true;
