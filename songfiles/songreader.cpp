@@ -18,7 +18,10 @@ SongReader::FaultInjector& Injector()
 }
 } // namespace
 
-SongReader::SongReader(int fd, qint64 size) : handle_(fd), size_(size) {}
+SongReader::SongReader(int fd, qint64 size) : handle_(fd), size_(size)
+{
+    kept_.reserve(3); // the head, the tail and the start of a stream further in
+}
 
 SongReader::SongReader(QIODevice& device) : device_(&device), size_(device.size())
 {
