@@ -10,7 +10,6 @@ namespace songfiles {
 namespace {
 
 constexpr qint64 kHeadSize = 4096;
-constexpr qint64 kHeadSlack = 128; // the head is read this much longer (see ReadEnds)
 constexpr qint64 kTailSize = 4096;
 constexpr int kMaxChunks = 256;
 constexpr qint64 kLyrics3v1MaxSize = 11 + 5100 + 9; // "LYRICSBEGIN", at most 5100 bytes, "LYRICSEND"
@@ -270,11 +269,10 @@ struct StreamPlace {
 };
 
 /// Reads the first and last few kilobytes, which answer most questions, and keeps them
-/// in the reader. The head also holds a sample window of a stream that starts within
-/// its first bytes (the data chunk of a RIFF file). False when a read fails.
+/// in the reader (one page each where the file allows). False when a read fails.
 bool ReadEnds(SongReader& reader, qint64 fileSize, QByteArray& head)
 {
-    if (!reader.readUpTo(0, kHeadSize + kHeadSlack, head))
+    if (!reader.readUpTo(0, kHeadSize, head))
         return false;
     reader.keep(0, head);
     if (fileSize > head.size()) {
