@@ -37,6 +37,14 @@ void SongReader::keep(qint64 pos, QByteArray bytes)
     kept_.emplace_back(pos, std::move(bytes));
 }
 
+const char* SongReader::keptAt(qint64 pos, qint64 n) const
+{
+    for (const auto& [at, bytes] : kept_)
+        if (pos >= at && n >= 0 && n <= at + bytes.size() - pos)
+            return bytes.constData() + (pos - at);
+    return nullptr;
+}
+
 void SongReader::adviseSequential(qint64 pos, qint64 n)
 {
 #if defined(Q_OS_UNIX) && defined(POSIX_FADV_SEQUENTIAL)

@@ -45,6 +45,9 @@ public:
 
     /// Keeps bytes already read (at `pos`) to serve later reads inside them.
     void keep(qint64 pos, QByteArray bytes);
+    /// The `n` bytes at `pos` when kept bytes hold them (valid until the next keep()),
+    /// else nullptr; never reads.
+    const char* keptAt(qint64 pos, qint64 n) const;
 
     /// Reads that went to the device.
     int readCount() const { return reads_; }

@@ -414,6 +414,15 @@ TEST(LeadingSilence, RmpCountsFromItsStream)
     EXPECT_EQ(Probe(synth::Rmp(stream, synth::InfoList({{"IID3", kTag}}))).silence, 7);
 }
 
+TEST(LeadingSilence, LongSilenceIsCountedThroughWindows)
+{
+    synth::Frame f;
+    const QByteArray silent = synth::MakeStream(f, 400, '\0'); // 10 s, past several read windows
+    const Probed p = Probe(silent + synth::MakeStream(f, 600, 'x') + kTag);
+    EXPECT_EQ(p.silence, 400);
+    EXPECT_LE(p.reads, silent.size() / 65536 + 16) << "silent frames are read in 64 KiB windows, not one by one";
+}
+
 TEST(LeadingSilence, SilenceToTheEndOrRefusedKindsGiveZero)
 {
     synth::Frame f;
