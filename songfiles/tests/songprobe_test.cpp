@@ -7,6 +7,7 @@
 #include "songfiles/testdata/synth.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -316,6 +317,23 @@ TEST(MpegStreamInfo, VbrWithoutHeaderIsMeasuredByWalkingFrames)
     EXPECT_EQ(p.mpeg->frames, frames);
     EXPECT_EQ(p.mpeg->playSeconds, 78); // 3000 × 1152 / 44100 = 78.4
     EXPECT_LE(p.reads, stream.size() / 65536 + 16) << "headers are walked through 64 KiB windows";
+}
+
+TEST(MpegStreamInfo, FileThatShrinksWhileItIsWalkedIsAReadError)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("vbr.mp3"));
+    const QByteArray bytes = synth::MakeVbrStream(synth::Frame{}, {9, 11, 10, 12}, 3000) + kTag;
+    {
+        QFile out(path);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        ASSERT_EQ(out.write(bytes), bytes.size());
+    }
+    SongFile song;
+    ASSERT_TRUE(song.open(path));
+    ASSERT_TRUE(QFile::resize(path, bytes.size() / 2)); // another program cuts the file
+    EXPECT_FALSE(song.mpegInfo());
+    EXPECT_TRUE(song.errorString().contains(QLatin1String("ended early"))) << qPrintable(song.errorString());
 }
 
 TEST(MpegStreamInfo, VbrChangingOnlyLateIsStillNoticed)
