@@ -82,8 +82,10 @@ bool SongFile::open(const QString& path)
     fd_ = OpenRegular(path, st, &why);
     if (fd_ < 0)
         return fail(why);
+    // In UTC: the stamp is only compared (as an instant), and local time would look up
+    // the time zone file for every song.
     stamp_ = {qint64(st.st_size),
-              QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000)};
+              QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000, Qt::UTC)};
     reader_ = std::make_unique<SongReader>(fd_, qint64(st.st_size));
     std::optional<SongLayout> layout = ProbeSongLayout(*reader_, &why);
     if (!layout)
