@@ -51,9 +51,10 @@ bool Resync(SongReader& reader, qint64 pos, qint64 end, const FrameHeader& first
 
 /// Walks the frames in a window at `pos` (from the first one found there) and clears
 /// `constant` when one has a bit-rate index other than `index` (set by the first seen).
-bool WindowBitRates(SongReader& reader, qint64 pos, qint64 end, const FrameHeader& first, int& index, bool& constant)
+/// The window is read into `window`, which the caller keeps for the next one.
+bool WindowBitRates(SongReader& reader, qint64 pos, qint64 end, const FrameHeader& first, int& index, bool& constant,
+                    QByteArray& window)
 {
-    QByteArray window;
     if (!reader.readAt(pos, std::min(2 * kSampleWindow, end - pos), window))
         return false;
     const QByteArrayView view(window);
@@ -181,11 +182,12 @@ bool LooksConstant(SongReader& reader, qint64 audioStart, qint64 end, const Fram
 {
     constant = true;
     bitRateIndex = -1;
+    QByteArray window;
     for (int k = 0; constant && k <= kSpreadSamples; ++k) {
         const qint64 at = audioStart + (end - audioStart) * k / (kSpreadSamples + 1);
         if (k > 0 && at + 8 > end)
             break;
-        if (!WindowBitRates(reader, at, end, first, bitRateIndex, constant))
+        if (!WindowBitRates(reader, at, end, first, bitRateIndex, constant, window))
             return false;
     }
     if (bitRateIndex < 0)

@@ -8,6 +8,38 @@
 
 namespace songfiles {
 
+namespace {
+
+constexpr qint64 kWindow = 65536; // frames past the kept head are read in windows this large
+
+/// Frame bytes in order through one window: bytes the reader keeps are used as they are,
+/// others are read a window at a time, so that a long silence costs a few reads.
+class FrameBytes {
+public:
+    FrameBytes(SongReader& reader, qint64 end) : reader_(reader), end_(end) {}
+
+    /// The `n` bytes at `pos` (inside the stream), or nullptr when a read fails.
+    const char* at(qint64 pos, qint64 n)
+    {
+        if (const char* kept = reader_.keptAt(pos, n))
+            return kept;
+        if (pos < windowAt_ || pos + n > windowAt_ + window_.size()) {
+            windowAt_ = pos;
+            if (!reader_.readAt(pos, std::max(n, std::min(kWindow, end_ - pos)), window_))
+                return nullptr;
+        }
+        return window_.constData() + (pos - windowAt_);
+    }
+
+private:
+    SongReader& reader_;
+    qint64 end_;
+    QByteArray window_;
+    qint64 windowAt_ = 0;
+};
+
+} // namespace
+
 int SilentLeadFrames(SongReader& reader, const SongLayout& layout, const MpegInfo& info)
 {
     constexpr int kMaxCount = 32767;
@@ -23,20 +55,23 @@ int SilentLeadFrames(SongReader& reader, const SongLayout& layout, const MpegInf
         pos += layout.firstFrameLength;
         count = 1;
     }
-    QByteArray frame;
+    FrameBytes bytes(reader, end);
     while (count <= kMaxCount) {
         if (pos + 4 > end)
             return 0;
-        char b[4];
-        if (!reader.readAt(pos, 4, b))
+        const char* b = bytes.at(pos, 4);
+        if (!b)
             return 0;
         const auto h = DecodeFrameHeader(QByteArrayView(b, 4));
         if (!h || !h->sameStream(first))
             return 0;
         const int length = h->isFreeFormat() ? layout.firstFrameLength - first.padding + h->padding : h->frameLength;
-        if (length <= h->headerSize() || pos + length > end || !reader.readAt(pos, length, frame))
+        if (length <= h->headerSize() || pos + length > end)
             return 0;
-        for (qsizetype i = h->headerSize() + h->sideInfoSize(); i < frame.size(); ++i) {
+        const char* frame = bytes.at(pos, length);
+        if (!frame)
+            return 0;
+        for (qsizetype i = h->headerSize() + h->sideInfoSize(); i < length; ++i) {
             const auto c = std::uint8_t(frame[i]);
             if (c != 0x00 && c != 0xFF)
                 return count;

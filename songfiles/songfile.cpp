@@ -4,9 +4,34 @@
 
 #include <QFileInfo>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace songfiles {
+namespace {
+
+/// Opens a regular file for reading, as common::OpenRegularFile does, with one fstat
+/// that also gives the size and time for the stamp. O_NONBLOCK (so that a FIFO without
+/// a writer cannot hang the open) stays set: it does not change reads of a regular file.
+int OpenRegular(const QString& path, struct stat& st, QString* why)
+{
+    const int fd = ::open(common::NativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        *why = QStringLiteral("cannot open %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        return -1;
+    }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        *why = QStringLiteral("%1 is not a regular file").arg(path);
+        return -1;
+    }
+    return fd;
+}
+
+} // namespace
 
 FileStamp FileStamp::Of(const QString& path)
 {
@@ -18,6 +43,12 @@ FileStamp FileStamp::Of(const QString& path)
     if (!info.exists())
         return {};
     return {info.size(), info.lastModified()};
+}
+
+SongFile::~SongFile()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
 }
 
 bool SongFile::fail(const QString& why)
@@ -33,7 +64,7 @@ bool SongFile::openForRewrite(const QString& path)
         return fail(why);
     if (!open(path))
         return false;
-    const std::optional<common::FileIdentity> opened = common::FileIdentity::OfFd(int(file_.handle()));
+    const std::optional<common::FileIdentity> opened = common::FileIdentity::OfFd(fd_);
     if (!opened || !opened->sameFile(lock_.identity()))
         return fail(QStringLiteral("%1 was replaced by another program while it was opened").arg(path));
     return true;
@@ -43,15 +74,19 @@ bool SongFile::open(const QString& path)
 {
     path_ = path;
     QString why;
-    const int fd = common::OpenRegularFile(path, &why);
-    if (fd < 0)
-        return fail(why);
-    if (!file_.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return fail(QStringLiteral("cannot open %1: %2").arg(path, file_.errorString()));
+    if (fd_ >= 0) {
+        reader_.reset();
+        ::close(fd_);
     }
-    stamp_ = {file_.size(), file_.fileTime(QFileDevice::FileModificationTime)};
-    reader_ = std::make_unique<SongReader>(file_);
+    struct stat st;
+    fd_ = OpenRegular(path, st, &why);
+    if (fd_ < 0)
+        return fail(why);
+    // In UTC: the stamp is only compared (as an instant), and local time would look up
+    // the time zone file for every song.
+    stamp_ = {qint64(st.st_size),
+              QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000, Qt::UTC)};
+    reader_ = std::make_unique<SongReader>(fd_, qint64(st.st_size));
     std::optional<SongLayout> layout = ProbeSongLayout(*reader_, &why);
     if (!layout)
         return fail(QStringLiteral("cannot read %1: %2").arg(path, why));

@@ -27,6 +27,7 @@ struct FileStamp {
 class SongFile {
 public:
     SongFile() = default;
+    ~SongFile();
     SongFile(const SongFile&) = delete;
     SongFile& operator=(const SongFile&) = delete;
 
@@ -68,7 +69,7 @@ private:
 
     QString path_;
     common::FileLock lock_;
-    QFile file_;
+    int fd_ = -1; // read with pread; closed with this object
     std::unique_ptr<SongReader> reader_;
     SongLayout layout_;
     FileStamp stamp_;

@@ -258,6 +258,152 @@ bool ConfirmStreamStart(SongReader& reader, qint64 start, qint64 end, std::optio
     return Confirm(reader, start, end, header, frameLength);
 }
 
+namespace {
+
+/// Where the probe expects the MPEG stream, and the kinds found on the way.
+struct StreamPlace {
+    int flags = 0;
+    qint64 start = 0;
+    qint64 end = -1;               // set for RIFF files
+    const char* notASong = nullptr; // why the file is not a song, once that is known
+};
+
+/// Reads the first and last few kilobytes, which answer most questions, and keeps them
+/// in the reader (one page each where the file allows). False when a read fails.
+bool ReadEnds(SongReader& reader, qint64 fileSize, QByteArray& head)
+{
+    if (!reader.readUpTo(0, kHeadSize, head))
+        return false;
+    reader.keep(0, head);
+    if (fileSize > head.size()) {
+        QByteArray tail;
+        if (!reader.readAt(fileSize - kTailSize, kTailSize, tail))
+            return false;
+        reader.keep(fileSize - kTailSize, std::move(tail));
+    }
+    return true;
+}
+
+/// RIFF: the form type "WAVE" gives Wave, "RMP3" gives Rmp, any other form is not a
+/// song; the stream is the data chunk. False when a read fails.
+bool PlaceRiffStream(SongReader& in, const QByteArray& head, SongLayout& L, StreamPlace& place)
+{
+    L.riffForm = head.sliced(8, 4);
+    if (L.riffForm == "WAVE")
+        place.flags |= Wave;
+    else if (L.riffForm == "RMP3")
+        place.flags |= Rmp;
+    else {
+        place.notASong = "a RIFF file of another form";
+        return true;
+    }
+    if (!Walk(in, L.chunks))
+        return false;
+    for (const RiffChunk& c : L.chunks) {
+        if (c.id == "data" && !L.dataChunk && c.size > 0) {
+            L.dataChunk = c;
+        } else if (c.id == "LIST" && !L.listChunk && !c.truncated && c.size >= 4) {
+            QByteArray type;
+            if (!in.readAt(c.data(), 4, type))
+                return false;
+            if (type == "INFO")
+                L.listChunk = c;
+        }
+    }
+    if (!L.dataChunk) {
+        place.notASong = "a RIFF file without a data chunk";
+        return true;
+    }
+    const ByteRange data = L.dataChunk->dataRange(L.fileSize);
+    place.start = data.offset;
+    place.end = data.end();
+    return true;
+}
+
+/// Other files: a valid MacBinary header (checked fields and CRC, see
+/// ParseMacBinaryHeader) gives MacBinary, the stream is in the data fork and the tags
+/// are looked for at its end; a leading "ID3" with a well-formed header gives Id3v2 and
+/// the stream follows the tag; anything else must start with the stream. False when a
+/// read fails.
+bool PlacePlainStream(SongReader& in, const QByteArray& head, SongLayout& L, StreamPlace& place)
+{
+    if (const auto mac = ParseMacBinaryHeader(head); mac && kMacBinaryHeaderSize + qint64(mac->dataForkLength) <= L.fileSize) {
+        place.flags |= MacBinary;
+        L.macBinaryHeader = {0, kMacBinaryHeaderSize};
+        L.dataFork = {kMacBinaryHeaderSize, qint64(mac->dataForkLength)};
+        L.tagsEnd = L.dataFork.end();
+        place.start = kMacBinaryHeaderSize;
+    }
+    if (place.start + 10 > L.tagsEnd)
+        return true;
+    QByteArray id3;
+    if (!in.readAt(place.start, 10, id3))
+        return false;
+    if (const qint64 size = Id3v2Size(id3)) {
+        place.flags |= Id3v2;
+        L.id3v2 = {place.start, size};
+        place.start += size;
+        if (place.start >= L.tagsEnd)
+            place.notASong = "an ID3v2 tag that fills the file";
+    }
+    return true;
+}
+
+/// The tags at the end: an ID3v1 tag, a Lyrics3 v2 block, or else a Lyrics3 v1 block
+/// (lyrics we cannot replace: Embedded). For RIFF files they can only be the last INFO
+/// values, so they count only behind the stream (at or after `floor`). False when a
+/// read fails.
+bool FindEndTags(SongReader& in, qint64 floor, SongLayout& L, int& flags)
+{
+    if (L.tagsEnd - kId3v1Size >= floor) {
+        QByteArray bytes;
+        if (!in.readAt(L.tagsEnd - kId3v1Size, kId3v1Size, bytes))
+            return false;
+        if (IsId3v1(bytes)) {
+            flags |= MarkI;
+            L.id3v1 = {L.tagsEnd - kId3v1Size, kId3v1Size};
+            L.id3v1Bytes = bytes;
+        }
+    }
+    ByteRange block;
+    if (!Locate(in, L.tagsEnd, block))
+        return false;
+    if (block.found() && block.offset >= floor) {
+        flags |= Lyrics3;
+        L.lyrics3 = block;
+        return true;
+    }
+    const qint64 end = L.id3v1.found() ? L.id3v1.offset : L.tagsEnd;
+    if (!LocateV1(in, end, floor, block))
+        return false;
+    if (block.found()) {
+        flags |= Embedded;
+        L.lyrics3v1 = block;
+    }
+    return true;
+}
+
+/// A song has a valid frame where its stream starts: sets the layout's first frame
+/// when there is one. False when a read fails.
+bool FindFirstFrame(SongReader& reader, qint64 headSize, SongLayout& L)
+{
+    const qint64 start = L.stream.offset;
+    const qint64 end = L.stream.end();
+    if (start + 4 > headSize && start + 4 <= end) {
+        QByteArray more;
+        if (!reader.readUpTo(start, kHeadSize, more))
+            return false;
+        reader.keep(start, std::move(more));
+    }
+    int length = 0;
+    if (!Confirm(reader, start, end, L.firstFrame, &length))
+        return false;
+    L.firstFrameLength = L.firstFrame ? length : 0;
+    return true;
+}
+
+} // namespace
+
 std::optional<SongLayout> ProbeSongLayout(SongReader& reader, QString* error)
 {
     auto readFailed = [&]() -> std::optional<SongLayout> {
@@ -268,139 +414,40 @@ std::optional<SongLayout> ProbeSongLayout(SongReader& reader, QString* error)
     SongLayout L;
     L.fileSize = reader.size();
     L.tagsEnd = L.fileSize;
-    // The first and last few kilobytes answer most questions; the reader keeps them.
-    SongReader& in = reader;
-    QByteArray head;
-    if (!reader.readUpTo(0, kHeadSize, head))
-        return readFailed();
-    reader.keep(0, head);
-    if (L.fileSize > kHeadSize) {
-        QByteArray tail;
-        if (!reader.readAt(L.fileSize - kTailSize, kTailSize, tail))
-            return readFailed();
-        reader.keep(L.fileSize - kTailSize, std::move(tail));
-    }
-
     auto notASong = [&](const char* why) {
         L.kind = kNotASong;
         L.notASongReason = QLatin1String(why);
         return L;
     };
+    QByteArray head;
+    if (!ReadEnds(reader, L.fileSize, head))
+        return readFailed();
 
-    // Where the MPEG stream should start, and what wraps it. The kinds are decided from
-    // the file itself:
-    //  - RIFF: the form type "WAVE" gives Wave, "RMP3" gives Rmp, any other form is not a
-    //    song; the stream is the data chunk.
-    //  - a leading "ID3" with a well-formed header gives Id3v2; the stream follows the tag.
-    //  - a valid MacBinary header (checked fields and CRC, see ParseMacBinaryHeader) gives
-    //    MacBinary; the stream is the data fork, and the tags are looked for at its end.
-    //  - anything else must start with the stream.
-    int flags = 0;
-    qint64 streamStart = 0;
-    qint64 streamEnd = -1; // set for RIFF files
-    if (head.size() >= 12 && head.startsWith("RIFF")) {
-        L.riffForm = head.sliced(8, 4);
-        if (L.riffForm == "WAVE")
-            flags |= Wave;
-        else if (L.riffForm == "RMP3")
-            flags |= Rmp;
-        else
-            return notASong("a RIFF file of another form");
-        if (!Walk(in, L.chunks))
-            return readFailed();
-        for (const RiffChunk& c : L.chunks) {
-            if (c.id == "data" && !L.dataChunk && c.size > 0) {
-                L.dataChunk = c;
-            } else if (c.id == "LIST" && !L.listChunk && !c.truncated && c.size >= 4) {
-                QByteArray type;
-                if (!in.readAt(c.data(), 4, type))
-                    return readFailed();
-                if (type == "INFO")
-                    L.listChunk = c;
-            }
-        }
-        if (!L.dataChunk)
-            return notASong("a RIFF file without a data chunk");
-        const ByteRange data = L.dataChunk->dataRange(L.fileSize);
-        streamStart = data.offset;
-        streamEnd = data.end();
-    } else {
-        if (const auto mac = ParseMacBinaryHeader(head);
-            mac && kMacBinaryHeaderSize + qint64(mac->dataForkLength) <= L.fileSize) {
-            flags |= MacBinary;
-            L.macBinaryHeader = {0, kMacBinaryHeaderSize};
-            L.dataFork = {kMacBinaryHeaderSize, qint64(mac->dataForkLength)};
-            L.tagsEnd = L.dataFork.end();
-            streamStart = kMacBinaryHeaderSize;
-        }
-        QByteArray id3;
-        if (streamStart + 10 <= L.tagsEnd) {
-            if (!in.readAt(streamStart, 10, id3))
-                return readFailed();
-            if (const qint64 size = Id3v2Size(id3)) {
-                flags |= Id3v2;
-                L.id3v2 = {streamStart, size};
-                streamStart += size;
-                if (streamStart >= L.tagsEnd)
-                    return notASong("an ID3v2 tag that fills the file");
-            }
-        }
-    }
+    // Where the MPEG stream should start, and what wraps it.
+    StreamPlace place;
+    const bool riff = head.size() >= 12 && head.startsWith("RIFF");
+    if (!(riff ? PlaceRiffStream(reader, head, L, place) : PlacePlainStream(reader, head, L, place)))
+        return readFailed();
+    if (place.notASong)
+        return notASong(place.notASong);
 
-    // Tags at the end. For RIFF files they can only be the last INFO values, so they
-    // count only behind the stream.
-    const qint64 floor = streamEnd >= 0 ? streamEnd : streamStart;
-    {
-        std::optional<QByteArray> tag;
-        QByteArray bytes;
-        if (L.tagsEnd - kId3v1Size >= floor) {
-            if (!in.readAt(L.tagsEnd - kId3v1Size, kId3v1Size, bytes))
-                return readFailed();
-            if (IsId3v1(bytes)) {
-                flags |= MarkI;
-                L.id3v1 = {L.tagsEnd - kId3v1Size, kId3v1Size};
-                L.id3v1Bytes = bytes;
-            }
-        }
-        ByteRange block;
-        if (!Locate(in, L.tagsEnd, block))
-            return readFailed();
-        if (block.found() && block.offset >= floor) {
-            flags |= Lyrics3;
-            L.lyrics3 = block;
-        } else {
-            // Lyrics3 v1 ("LYRICSBEGIN" … "LYRICSEND") is lyrics we cannot replace: Embedded.
-            const qint64 end = L.id3v1.found() ? L.id3v1.offset : L.tagsEnd;
-            if (!LocateV1(in, end, floor, block))
-                return readFailed();
-            if (block.found()) {
-                flags |= Embedded;
-                L.lyrics3v1 = block;
-            }
-        }
-    }
+    const qint64 floor = place.end >= 0 ? place.end : place.start;
+    if (!FindEndTags(reader, floor, L, place.flags))
+        return readFailed();
+    qint64 streamEnd = place.end;
     if (streamEnd < 0) {
         streamEnd = L.tagsEnd;
         for (const ByteRange& r : {L.lyrics3, L.lyrics3v1, L.id3v1})
             if (r.found())
                 streamEnd = std::min(streamEnd, r.offset);
     }
-    L.stream = {streamStart, std::max<qint64>(0, streamEnd - streamStart)};
+    L.stream = {place.start, std::max<qint64>(0, streamEnd - place.start)};
 
-    // A song has a valid frame where its stream starts; anything else is not a song.
-    if (streamStart + 4 > head.size() && streamStart + 4 <= streamEnd) {
-        QByteArray more;
-        if (!reader.readUpTo(streamStart, kHeadSize, more))
-            return readFailed();
-        reader.keep(streamStart, std::move(more));
-    }
-    int length = 0;
-    if (!Confirm(in, streamStart, streamEnd, L.firstFrame, &length))
+    if (!FindFirstFrame(reader, head.size(), L))
         return readFailed();
     if (!L.firstFrame)
         return notASong("no MPEG audio frame where the stream starts");
-    L.firstFrameLength = length;
-    L.kind = flags;
+    L.kind = place.flags;
     return L;
 }
 

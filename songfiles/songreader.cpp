@@ -18,7 +18,12 @@ SongReader::FaultInjector& Injector()
 }
 } // namespace
 
-SongReader::SongReader(QIODevice& device) : device_(device), size_(device.size())
+SongReader::SongReader(int fd, qint64 size) : handle_(fd), size_(size)
+{
+    kept_.reserve(3); // the head, the tail and the start of a stream further in
+}
+
+SongReader::SongReader(QIODevice& device) : device_(&device), size_(device.size())
 {
 #ifdef Q_OS_UNIX
     // One pread per read instead of a seek and a read through the device.
@@ -30,6 +35,14 @@ SongReader::SongReader(QIODevice& device) : device_(device), size_(device.size()
 void SongReader::keep(qint64 pos, QByteArray bytes)
 {
     kept_.emplace_back(pos, std::move(bytes));
+}
+
+const char* SongReader::keptAt(qint64 pos, qint64 n) const
+{
+    for (const auto& [at, bytes] : kept_)
+        if (pos >= at && n >= 0 && n <= at + bytes.size() - pos)
+            return bytes.constData() + (pos - at);
+    return nullptr;
 }
 
 void SongReader::adviseSequential(qint64 pos, qint64 n)
@@ -90,13 +103,13 @@ bool SongReader::readDevice(qint64 pos, qint64 n, char* out)
         return true;
     }
 #endif
-    if (!device_.seek(pos))
-        return fail(QStringLiteral("cannot seek: %1").arg(device_.errorString()));
+    if (!device_ || !device_->seek(pos))
+        return fail(QStringLiteral("cannot seek: %1").arg(device_ ? device_->errorString() : QString()));
     while (done < n) {
-        const qint64 got = device_.read(out + done, n - done);
+        const qint64 got = device_->read(out + done, n - done);
         if (got <= 0)
             return fail(got == 0 ? QStringLiteral("the file ended early (it changed while being read)")
-                                 : QStringLiteral("read error: %1").arg(device_.errorString()));
+                                 : QStringLiteral("read error: %1").arg(device_->errorString()));
         done += got;
     }
     return true;

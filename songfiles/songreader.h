@@ -25,6 +25,9 @@ class SongReader {
 public:
     /// `device` must be open for reading and random access; its size is taken now.
     explicit SongReader(QIODevice& device);
+    /// Reads an open file descriptor of a regular file of `size` bytes with pread; the
+    /// descriptor stays the caller's.
+    SongReader(int fd, qint64 size);
 
     qint64 size() const { return size_; }
 
@@ -42,6 +45,9 @@ public:
 
     /// Keeps bytes already read (at `pos`) to serve later reads inside them.
     void keep(qint64 pos, QByteArray bytes);
+    /// The `n` bytes at `pos` when kept bytes hold them (valid until the next keep()),
+    /// else nullptr; never reads.
+    const char* keptAt(qint64 pos, qint64 n) const;
 
     /// Reads that went to the device.
     int readCount() const { return reads_; }
@@ -57,8 +63,8 @@ private:
 
     bool readDevice(qint64 pos, qint64 n, char* out);
 
-    QIODevice& device_;
-    int handle_ = -1; // the file descriptor of a QFile, read with pread
+    QIODevice* device_ = nullptr;
+    int handle_ = -1; // a file descriptor (of a QFile or given), read with pread
     qint64 size_ = 0;
     std::vector<std::pair<qint64, QByteArray>> kept_;
     int reads_ = 0;

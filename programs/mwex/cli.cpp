@@ -308,27 +308,31 @@ QString JsonString(const QString& s)
     QString out;
     out.reserve(s.size() + 2);
     out += QLatin1Char('"');
+    qsizetype plain = 0; // start of the run of characters copied as they are
     for (qsizetype i = 0; i < s.size(); ++i) {
         const QChar c = s.at(i);
-        switch (c.unicode()) {
+        const char16_t u = c.unicode();
+        if (u >= 0x20 && u != u'"' && u != u'\\' && !c.isSurrogate())
+            continue;
+        if (c.isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        out += QStringView(s).sliced(plain, i - plain);
+        plain = i + 1;
+        switch (u) {
         case u'"': out += QLatin1String("\\\""); break;
         case u'\\': out += QLatin1String("\\\\"); break;
         case u'\n': out += QLatin1String("\\n"); break;
         case u'\r': out += QLatin1String("\\r"); break;
         case u'\t': out += QLatin1String("\\t"); break;
         default:
-            if (c.isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) {
-                out += c;
-                out += s.at(++i);
-            } else if (c.unicode() < 0x20 || c.isSurrogate()) {
-                // Control characters, and bytes the code page could not decode (kept as
-                // lone surrogates), are escaped so that the line stays valid UTF-8.
-                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            } else {
-                out += c;
-            }
+            // Control characters, and bytes the code page could not decode (kept as
+            // lone surrogates), are escaped so that the line stays valid UTF-8.
+            out += QStringLiteral("\\u%1").arg(u, 4, 16, QLatin1Char('0'));
         }
     }
+    out += QStringView(s).sliced(plain);
     out += QLatin1Char('"');
     return out;
 }

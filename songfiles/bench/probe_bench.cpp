@@ -1,9 +1,15 @@
-// Probe speed on a generated corpus of 2,000 song files, compared with TagLib reading
-// the tags and audio properties of the same files; and the cost of embedding lyrics
-// into large MP3s.
+// Probe speed on a generated corpus of 2,000 song files (400 of each category), against
+// TagLib reading the tags and audio properties of the same files in the same run; the
+// frame walk by song length; and the cost of embedding lyrics into large MP3s.
 //
-//   songfiles_bench [--benchmark_filter=…]
-// MWEX_BENCH_SONG_SECONDS sets the length of the corpus songs (default 30).
+//   songfiles_bench [--corpus FOLDER] [--rounds N] [--compare-only]
+//                   [--profile CATEGORY SECONDS] [--benchmark_filter=…]
+// First a table: per category the probe's and TagLib's files/s (best of N rounds, the two
+// interleaved so that both see the same machine), their ratio and the goal. Then the
+// Google benchmarks. --profile only probes one category (0-4) in a loop, for perf.
+// MWEX_BENCH_SONG_SECONDS sets the length of the corpus songs (default 30); a corpus
+// folder of an earlier run is used as it is.
+#include "songfiles/bench/probecorpus.h"
 #include "songfiles/lyrics3.h"
 #include "songfiles/songedit.h"
 #include "songfiles/songfile.h"
@@ -19,27 +25,22 @@
 #include <taglib/tag.h>
 #endif
 
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <memory>
 #include <vector>
 
 using namespace songfiles;
+using probebench::kCategories;
 
 namespace {
 
-enum Category { CbrInfo, CbrBare, VbrXing, VbrBare, RmpFile, kCategories };
-const char* const kCategoryNames[kCategories] = {"CBR+Info+tag", "CBR bare", "VBR+Xing+tag+Lyrics3", "VBR no header+tag",
-                                                 "RMP+INFO+Lyrics3"};
-
-struct Corpus {
-    QTemporaryDir dir;
-    std::vector<std::vector<QString>> files{kCategories};
-    std::vector<QString> all;
-};
-
-int SongSeconds()
+probebench::Corpus& TheCorpus()
 {
-    bool ok = false;
-    const int s = qEnvironmentVariableIntValue("MWEX_BENCH_SONG_SECONDS", &ok);
-    return ok && s > 0 ? s : 30;
+    static probebench::Corpus corpus;
+    return corpus;
 }
 
 void Write(const QString& path, const QByteArray& bytes)
@@ -47,58 +48,6 @@ void Write(const QString& path, const QByteArray& bytes)
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
-}
-
-/// 2,000 files, 400 of each category, with varied tags and lengths around SongSeconds().
-Corpus& TheCorpus()
-{
-    static Corpus* corpus = [] {
-        auto* c = new Corpus;
-        const int seconds = SongSeconds();
-        synth::Frame f;
-        const QList<int> vbrRates = {9, 11, 10, 12, 9, 13, 11, 8, 10};
-        for (int i = 0; i < 2000; ++i) {
-            const Category cat = static_cast<Category>(i % kCategories);
-            const int frames = static_cast<int>((seconds + i % 7) * 44100.0 / 1152);
-            const QByteArray title = "Song number " + QByteArray::number(i);
-            const QByteArray tag = synth::Id3v1(title, "Artist", "Album", "2001", "generated", i % 148);
-            const QByteArray block = synth::Lyrics3({{"IND", "11"}, {"LYR", QByteArray("[00:01:00]la la la\r\n").repeated(20)},
-                                                     {"ETT", title}, {"EAR", "Artist"}});
-            QByteArray bytes;
-            QString name = QStringLiteral("%1.mp3").arg(i, 4, 10, QLatin1Char('0'));
-            switch (cat) {
-            case CbrInfo:
-                bytes = synth::MakeInfoFrame(f, "Info", frames, 0) + synth::MakeStream(f, frames) + tag;
-                break;
-            case CbrBare:
-                bytes = synth::MakeStream(f, frames);
-                break;
-            case VbrXing:
-                bytes = synth::MakeInfoFrame(f, "Xing", frames, 0) + synth::MakeVbrStream(f, vbrRates, frames) + block + tag;
-                break;
-            case VbrBare:
-                bytes = synth::MakeVbrStream(f, vbrRates, frames) + tag;
-                break;
-            case RmpFile: {
-                QByteArray ilyc = block + tag;
-                if (ilyc.size() % 2)
-                    ilyc.prepend('\0');
-                bytes = synth::Rmp(synth::MakeStream(f, frames),
-                                   synth::InfoList({{"INAM", title + '\0'}, {"IART", QByteArray("Artist\0", 7)}, {"ILYC", ilyc}}));
-                name = QStringLiteral("%1.rmp").arg(i, 4, 10, QLatin1Char('0'));
-                break;
-            }
-            default:
-                break;
-            }
-            const QString path = c->dir.filePath(name);
-            Write(path, bytes);
-            c->files[cat].push_back(path);
-            c->all.push_back(path);
-        }
-        return c;
-    }();
-    return *corpus;
 }
 
 /// What the probe reads of a file: kind, stream facts, tag, Lyrics3 block, INFO values.
@@ -124,30 +73,6 @@ int64_t ProbeOne(const QString& path)
     return sum;
 }
 
-void RunMwex(benchmark::State& state, const std::vector<QString>& files)
-{
-    for (const QString& f : files) // warm the cache
-        benchmark::DoNotOptimize(ProbeOne(f));
-    for (auto _ : state)
-        for (const QString& f : files)
-            benchmark::DoNotOptimize(ProbeOne(f));
-    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * files.size()));
-    state.counters["files/s"] = benchmark::Counter(static_cast<double>(files.size()), benchmark::Counter::kIsIterationInvariantRate);
-}
-
-void BM_Probe_Mwex(benchmark::State& state)
-{
-    RunMwex(state, TheCorpus().all);
-}
-BENCHMARK(BM_Probe_Mwex)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-
-void BM_Probe_Mwex_Category(benchmark::State& state)
-{
-    state.SetLabel(kCategoryNames[state.range(0)]);
-    RunMwex(state, TheCorpus().files[static_cast<size_t>(state.range(0))]);
-}
-BENCHMARK(BM_Probe_Mwex_Category)->DenseRange(0, kCategories - 1)->Unit(benchmark::kMillisecond);
-
 #ifdef MWEX_HAVE_TAGLIB
 int64_t TagLibOne(const QString& path)
 {
@@ -163,28 +88,120 @@ int64_t TagLibOne(const QString& path)
         sum += p->lengthInSeconds() + p->bitrate() + p->sampleRate() + p->channels();
     return sum;
 }
+#endif
 
-void RunTagLib(benchmark::State& state, const std::vector<QString>& files)
+/// The floor of an exact frame walk: every byte of the file read once, through the
+/// walk's 64 KiB windows, and nothing looked at.
+int64_t ReadWholeOne(const QString& path)
 {
-    for (const QString& f : files)
-        benchmark::DoNotOptimize(TagLibOne(f));
-    for (auto _ : state)
-        for (const QString& f : files)
-            benchmark::DoNotOptimize(TagLibOne(f));
-    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * files.size()));
-    state.counters["files/s"] = benchmark::Counter(static_cast<double>(files.size()), benchmark::Counter::kIsIterationInvariantRate);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return -1;
+    static char window[65536];
+    int64_t sum = 0;
+    for (qint64 got; (got = file.read(window, sizeof window)) > 0;)
+        sum += window[got - 1];
+    return sum;
 }
 
+using Prober = int64_t (*)(const QString&);
+
+/// Seconds for one pass of `probe` over `files`.
+double Pass(Prober probe, const std::vector<QString>& files)
+{
+    const auto start = std::chrono::steady_clock::now();
+    for (const QString& f : files)
+        benchmark::DoNotOptimize(probe(f));
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+/// The comparison table: best of `rounds` passes per side, the sides interleaved.
+void Compare(int rounds)
+{
+    const probebench::Corpus& c = TheCorpus();
+    std::printf("%-22s %12s %12s %8s %6s\n", "category (400 files)", "probe f/s", "TagLib f/s", "ratio", "goal");
+    auto row = [&](const char* name, const std::vector<QString>& files, double goal) {
+        double mine = 1e9, theirs = 1e9;
+        Pass(ProbeOne, files); // warm the cache
+        for (int r = 0; r < rounds; ++r) {
+            mine = std::min(mine, Pass(ProbeOne, files));
+#ifdef MWEX_HAVE_TAGLIB
+            if (r == 0)
+                Pass(TagLibOne, files);
+            theirs = std::min(theirs, Pass(TagLibOne, files));
+#endif
+        }
+        const double n = double(files.size());
+#ifdef MWEX_HAVE_TAGLIB
+        const double ratio = theirs / mine;
+        std::printf("%-22s %12.0f %12.0f %7.2fx %5.1fx %s\n", name, n / mine, n / theirs, ratio, goal,
+                    ratio >= goal ? "ok" : "BELOW");
+#else
+        std::printf("%-22s %12.0f %12s %8s %5.1fx\n", name, n / mine, "-", "-", goal);
+#endif
+        std::fflush(stdout);
+    };
+    for (int k = 0; k < kCategories; ++k)
+        row(probebench::CategoryName(k), c.files[static_cast<size_t>(k)], k == probebench::VbrBare ? 2.0 : 5.0);
+    row("all 2,000 files", c.all, 0);
+
+    // What an exact walk of a stream without an information frame cannot beat.
+    const std::vector<QString>& vbr = c.files[probebench::VbrBare];
+    double whole = 1e9;
+    for (int r = 0; r <= rounds; ++r)
+        whole = std::min(whole, Pass(ReadWholeOne, vbr));
+    std::printf("%-22s %12.0f   (every byte of each VBR-no-header file read once in 64 KiB reads)\n", "read-once floor",
+                double(vbr.size()) / whole);
+}
+
+/// Probes one category for `seconds`, nothing else: a steady load for a profiler.
+void Profile(int category, double seconds)
+{
+    const std::vector<QString>& files = TheCorpus().files[static_cast<size_t>(category)];
+    double spent = 0;
+    long passes = 0;
+    while (spent < seconds) {
+        spent += Pass(ProbeOne, files);
+        ++passes;
+    }
+    std::printf("%s: %.0f files/s over %ld passes\n", probebench::CategoryName(category),
+                double(passes) * double(files.size()) / spent, passes);
+}
+
+void RunFiles(benchmark::State& state, Prober probe, const std::vector<QString>& files)
+{
+    Pass(probe, files); // warm the cache
+    for (auto _ : state)
+        Pass(probe, files);
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * files.size()));
+    state.counters["files/s"] =
+        benchmark::Counter(static_cast<double>(files.size()), benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_Probe_Mwex(benchmark::State& state)
+{
+    RunFiles(state, ProbeOne, TheCorpus().all);
+}
+BENCHMARK(BM_Probe_Mwex)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_Probe_Mwex_Category(benchmark::State& state)
+{
+    state.SetLabel(probebench::CategoryName(static_cast<int>(state.range(0))));
+    RunFiles(state, ProbeOne, TheCorpus().files[static_cast<size_t>(state.range(0))]);
+}
+BENCHMARK(BM_Probe_Mwex_Category)->DenseRange(0, kCategories - 1)->Unit(benchmark::kMillisecond);
+
+#ifdef MWEX_HAVE_TAGLIB
 void BM_Probe_TagLib(benchmark::State& state)
 {
-    RunTagLib(state, TheCorpus().all);
+    RunFiles(state, TagLibOne, TheCorpus().all);
 }
 BENCHMARK(BM_Probe_TagLib)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void BM_Probe_TagLib_Category(benchmark::State& state)
 {
-    state.SetLabel(kCategoryNames[state.range(0)]);
-    RunTagLib(state, TheCorpus().files[static_cast<size_t>(state.range(0))]);
+    state.SetLabel(probebench::CategoryName(static_cast<int>(state.range(0))));
+    RunFiles(state, TagLibOne, TheCorpus().files[static_cast<size_t>(state.range(0))]);
 }
 BENCHMARK(BM_Probe_TagLib_Category)->DenseRange(0, kCategories - 1)->Unit(benchmark::kMillisecond);
 #endif
@@ -226,4 +243,45 @@ BENCHMARK(BM_EmbedLyrics_ByMegabytes)->Arg(1)->Arg(5)->Arg(20)->Arg(50)->Unit(be
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    QString folder;
+    int rounds = 5;
+    bool compareOnly = false;
+    int profileCategory = -1;
+    double profileSeconds = 0;
+    std::vector<char*> rest{argv[0]};
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--corpus") && i + 1 < argc)
+            folder = QString::fromLocal8Bit(argv[++i]);
+        else if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc)
+            rounds = std::max(1, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--compare-only"))
+            compareOnly = true;
+        else if (!std::strcmp(argv[i], "--profile") && i + 2 < argc) {
+            profileCategory = std::clamp(std::atoi(argv[++i]), 0, kCategories - 1);
+            profileSeconds = std::atof(argv[++i]);
+        } else
+            rest.push_back(argv[i]);
+    }
+    std::unique_ptr<QTemporaryDir> temporary;
+    if (folder.isEmpty()) {
+        temporary = std::make_unique<QTemporaryDir>();
+        folder = temporary->path();
+    }
+    TheCorpus() = probebench::MakeCorpus(folder);
+    if (profileCategory >= 0) {
+        Profile(profileCategory, profileSeconds);
+        return 0;
+    }
+    Compare(rounds);
+    if (compareOnly)
+        return 0;
+    int restCount = static_cast<int>(rest.size());
+    benchmark::Initialize(&restCount, rest.data());
+    if (benchmark::ReportUnrecognizedArguments(restCount, rest.data()))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -7,6 +7,7 @@
 #include "songfiles/testdata/synth.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -318,6 +319,23 @@ TEST(MpegStreamInfo, VbrWithoutHeaderIsMeasuredByWalkingFrames)
     EXPECT_LE(p.reads, stream.size() / 65536 + 16) << "headers are walked through 64 KiB windows";
 }
 
+TEST(MpegStreamInfo, FileThatShrinksWhileItIsWalkedIsAReadError)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("vbr.mp3"));
+    const QByteArray bytes = synth::MakeVbrStream(synth::Frame{}, {9, 11, 10, 12}, 3000) + kTag;
+    {
+        QFile out(path);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        ASSERT_EQ(out.write(bytes), bytes.size());
+    }
+    SongFile song;
+    ASSERT_TRUE(song.open(path));
+    ASSERT_TRUE(QFile::resize(path, bytes.size() / 2)); // another program cuts the file
+    EXPECT_FALSE(song.mpegInfo());
+    EXPECT_TRUE(song.errorString().contains(QLatin1String("ended early"))) << qPrintable(song.errorString());
+}
+
 TEST(MpegStreamInfo, VbrChangingOnlyLateIsStillNoticed)
 {
     synth::Frame f;
@@ -412,6 +430,15 @@ TEST(LeadingSilence, RmpCountsFromItsStream)
     synth::Frame f;
     const QByteArray stream = synth::MakeStream(f, 7, '\0') + synth::MakeStream(f, 3, 'x');
     EXPECT_EQ(Probe(synth::Rmp(stream, synth::InfoList({{"IID3", kTag}}))).silence, 7);
+}
+
+TEST(LeadingSilence, LongSilenceIsCountedThroughWindows)
+{
+    synth::Frame f;
+    const QByteArray silent = synth::MakeStream(f, 400, '\0'); // 10 s, past several read windows
+    const Probed p = Probe(silent + synth::MakeStream(f, 600, 'x') + kTag);
+    EXPECT_EQ(p.silence, 400);
+    EXPECT_LE(p.reads, silent.size() / 65536 + 16) << "silent frames are read in 64 KiB windows, not one by one";
 }
 
 TEST(LeadingSilence, SilenceToTheEndOrRefusedKindsGiveZero)
