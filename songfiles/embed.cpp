@@ -3,6 +3,7 @@
 #include "common/atomicfile.h"
 #include "common/codepage.h"
 #include "common/textfile.h"
+#include "common/utf8text.h"
 #include "songfiles/lyrics3.h"
 #include "songfiles/pathprobe.h"
 #include "songfiles/songfile.h"
@@ -19,10 +20,7 @@
 namespace songfiles {
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 EmbedMessage Msg(const char* text, const QString& detail = {})
 {

@@ -1,6 +1,8 @@
 // Embedding a lyrics file into a song as the window and the command line do it: the
 // bytes of the result, the limits, the questions, the kind checks and the rename.
 #include "common/codepage.h"
+
+#include "common/utf8text.h"
 #include "songfiles/embed.h"
 #include "songfiles/lyrics3.h"
 #include "songfiles/songfile.h"
@@ -19,10 +21,7 @@ using testsupport::WriteBytes;
 
 namespace {
 
-QString U(const char* s)
-{
-    return QString::fromUtf8(s);
-}
+using common::U;
 
 class EmbedTest : public ::testing::Test {
 protected:
