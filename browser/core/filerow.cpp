@@ -87,10 +87,15 @@ QString WithTrailingSeparator(const QString& folder)
 
 void FillFoundFileCells(FileRow& row, PaneMode mode, const QString& folder, qint64 size, const QDateTime& modified)
 {
+    FillFoundFileCells(row, mode, folder, size, FormatTimestamp(modified));
+}
+
+void FillFoundFileCells(FileRow& row, PaneMode mode, const QString& folder, qint64 size, const QString& timestamp)
+{
     row.setCell(Col::Path, folder);
     row.setCell(Col::Size, mode == PaneMode::Lyrics ? FormatLyricsSize(size) : FormatSongSize(size));
     row.setCell(Col::Ext, ExtensionCell(row.name));
-    row.setCell(Col::Timestamp, FormatTimestamp(modified));
+    row.setCell(Col::Timestamp, timestamp);
 }
 
 } // namespace browser

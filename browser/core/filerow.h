@@ -64,5 +64,7 @@ QString WithTrailingSeparator(const QString& folder);
 
 /// Fills the cells AddRow sets for a found file: "path", "size", "ext", "timestamp".
 void FillFoundFileCells(FileRow& row, PaneMode mode, const QString& folder, qint64 size, const QDateTime& modified);
+/// The same with the "timestamp" text already made (FormatTimestamp's form).
+void FillFoundFileCells(FileRow& row, PaneMode mode, const QString& folder, qint64 size, const QString& timestamp);
 
 } // namespace browser

@@ -1,8 +1,8 @@
 #pragma once
-// The scan's view of names Qt cannot list: files and folders whose names are not valid
-// UTF-8 (Shift_JIS names from old Windows archives, most often). QDirIterator leaves
-// them out; these helpers add them, with their names in the lossless escaped form of
-// common/rawname.h, so that the rows list, open and play them by their real bytes.
+// The lists' view of names Qt cannot list: files and folders whose names are not valid
+// UTF-8 (Shift_JIS names from old Windows archives, most often). The scan reads them
+// with their names in the lossless escaped form of common/rawname.h, so that the rows
+// list, open and play them by their real bytes; these helpers show them.
 
 #include "browser/core/filerow.h"
 #include "browser/core/scan.h"
@@ -13,14 +13,6 @@
 #include <vector>
 
 namespace browser {
-
-/// Adds to `files` the files of `folder` matching `pattern` ("*.txt", case ignored)
-/// that QDirIterator does not list.
-void AddFilesQtSkips(const QString& folder, const QString& pattern, std::vector<FoundFile>& files);
-
-/// Adds to `names` the sub-folders of `folder` (not beginning with ".") that QDirIterator
-/// does not list and that `visited` (canonical paths) does not hold yet; records them there.
-void AddFoldersQtSkips(const QString& folder, QStringList& names, QSet<QString>& visited);
 
 /// The mark in front of a name that is not UTF-8 in the lists.
 QString RawNameMark();

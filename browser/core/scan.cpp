@@ -1,15 +1,20 @@
 #include "browser/core/scan.h"
 
 #include "browser/core/filepane.h"
-#include "browser/core/rawnamescan.h"
+#include "browser/core/localtime.h"
 #include "browser/core/sortkeys.h"
+#include "common/codepage.h"
+#include "common/rawname.h"
 
-#include <QDir>
-#include <QDirIterator>
 #include <QEventLoop>
-#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
 #include <QThread>
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace browser {
 namespace {
@@ -19,6 +24,8 @@ constexpr size_t kMaxQueued = 4096;
 // Rows appended per step, and the time one slice may take before the event loop runs.
 constexpr size_t kRowsPerStep = 128;
 constexpr qint64 kSliceMs = 12;
+// Files of a folder handed on before the rest of the folder is sorted.
+constexpr size_t kFirstSorted = 256;
 // Reader threads at most.
 constexpr int kMaxReaders = 4;
 // Rows read by the first reader alone before the others join.
@@ -28,6 +35,15 @@ bool NameLess(const QString& a, const QString& b)
 {
     const int c = QString::compare(a, b, Qt::CaseInsensitive);
     return c != 0 ? c < 0 : a < b;
+}
+
+// The canonical path of a folder (links resolved), empty when it cannot be resolved.
+QString CanonicalFolder(const QString& path)
+{
+    char resolved[PATH_MAX];
+    if (!::realpath(common::NativePath(path).constData(), resolved))
+        return QString();
+    return common::PathFromNative(QByteArrayView(resolved));
 }
 
 } // namespace
@@ -46,90 +62,172 @@ FolderWalk::FolderWalk(QString root, bool subFolders, const std::atomic<bool>* s
 {
 }
 
+bool FolderWalk::Pattern::matches(const QString& name) const
+{
+    // "*.txt" on a name whose last characters are ASCII: a plain comparison gives what
+    // the expression gives. Other characters there may fold to ASCII letters (the Kelvin
+    // sign to "k"), so those names, and other patterns, go through the expression.
+    if (!suffix.isEmpty()) {
+        const qsizetype n = suffix.size();
+        if (name.size() < n)
+            return false;
+        const QStringView tail = QStringView(name).right(n);
+        bool ascii = true;
+        for (QChar c : tail)
+            ascii = ascii && c.unicode() < 0x80;
+        if (ascii)
+            return tail.compare(suffix, Qt::CaseInsensitive) == 0;
+    }
+    static thread_local QHash<QString, QRegularExpression> expressions;
+    auto it = expressions.constFind(pattern);
+    if (it == expressions.constEnd())
+        it = expressions.insert(pattern, QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern),
+                                                            QRegularExpression::CaseInsensitiveOption));
+    if (!common::HasRawBytes(name))
+        return it->match(name).hasMatch();
+    // The escapes are lone surrogates, which a regular expression refuses to look at:
+    // match a copy in which they are replacement characters (patterns are ASCII).
+    QString matchable = name;
+    for (QChar& c : matchable)
+        if (c.isSurrogate())
+            c = QChar(QChar::ReplacementCharacter);
+    return it->match(matchable).hasMatch();
+}
+
 bool FolderWalk::run(const QStringList& patterns, const std::function<void(FoundFile&&)>& found)
 {
-    for (const QString& pattern : patterns) {
-        if (!orderKnown_) {
-            order_.clear();
-            visited_.clear();
-            visited_.insert(QFileInfo(root_).canonicalFilePath());
-            if (!walkFolder(root_, pattern, found, 0))
-                return false;
-            orderKnown_ = true;
-            continue;
-        }
-        for (const QString& folder : std::as_const(order_)) {
-            if (stopped() || !listFiles(folder, pattern, found))
+    if (patterns.isEmpty())
+        return true;
+    patterns_.clear();
+    for (const QString& p : patterns) {
+        Pattern pattern{p, QString()};
+        const QStringView ext = QStringView(p).mid(2);
+        if (p.startsWith(QStringLiteral("*.")) && !ext.isEmpty()
+            && std::all_of(ext.begin(), ext.end(), [](QChar c) { return c.unicode() < 0x80 && c.isLetterOrNumber(); }))
+            pattern.suffix = p.mid(1);
+        patterns_.push_back(std::move(pattern));
+    }
+    later_.clear();
+    visited_.clear();
+    visited_.insert(CanonicalFolder(root_));
+    if (!walkFolder(root_, found))
+        return false;
+    for (size_t p = 1; p < patterns_.size(); ++p) {
+        for (auto& [folder, matches] : later_) {
+            if (stopped() || !emitFiles(folder, matches[p - 1], found))
                 return false;
         }
     }
     return true;
 }
 
-bool FolderWalk::walkFolder(const QString& folder, const QString& pattern, const std::function<void(FoundFile&&)>& found,
-                            int depth)
+bool FolderWalk::walkFolder(const QString& folder, const std::function<void(FoundFile&&)>& found)
 {
     if (stopped())
         return false;
-    order_ << folder;
-    const QStringList dirs = recurse_ ? subFolders(folder) : QStringList();
-    if (!listFiles(folder, pattern, found))
+    QStringList dirs;
+    Matches matches = readFolder(folder, recurse_ ? &dirs : nullptr);
+    std::vector<QString> first = std::move(matches.front());
+    matches.erase(matches.begin());
+    later_.emplace_back(folder, std::move(matches));
+    if (!emitFiles(folder, first, found))
         return false;
-    for (const QString& dir : dirs) {
+    for (const QString& dir : std::as_const(dirs)) {
         if (stopped())
             return false;
-        if (!walkFolder(folder + dir + QLatin1Char('/'), pattern, found, depth + 1))
+        if (!walkFolder(folder + dir + QLatin1Char('/'), found))
             return false;
     }
     return true;
 }
 
-QStringList FolderWalk::subFolders(const QString& folder)
+FolderWalk::Matches FolderWalk::readFolder(const QString& folder, QStringList* dirs)
 {
-    QStringList names;
-    QDirIterator it(folder, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-    while (it.hasNext()) {
-        it.next();
-        const QString name = it.fileName();
-        if (name.startsWith(QLatin1Char('.')))
+    Matches matches(patterns_.size());
+    QByteArray dir = common::NativePath(folder);
+    if (!dir.endsWith('/'))
+        dir += '/';
+    // Qt cannot open a folder whose own path holds escaped bytes: its entries were all
+    // listed the raw way, which leaves out the ones stat() cannot see.
+    const bool folderRaw = common::HasRawBytes(folder);
+    DIR* d = ::opendir(dir.constData());
+    if (!d)
+        return matches;
+    const int fd = ::dirfd(d);
+    QStringList plainDirs, rawDirs;
+    while (const dirent* e = ::readdir(d)) {
+        const QByteArrayView bytes(e->d_name);
+        if (bytes == "." || bytes == "..")
             continue;
-        // A folder reached twice (through a link to a folder above it) is entered once,
-        // so that a link cycle cannot make the walk endless.
-        const QString canonical = it.fileInfo().canonicalFilePath();
-        if (canonical.isEmpty() || visited_.contains(canonical))
-            continue;
-        visited_.insert(canonical);
-        names << name;
-    }
-    AddFoldersQtSkips(folder, names, visited_);
-    std::sort(names.begin(), names.end(), NameLess);
-    return names;
-}
-
-bool FolderWalk::listFiles(const QString& folder, const QString& pattern, const std::function<void(FoundFile&&)>& found)
-{
-    std::vector<FoundFile> files;
-    QDirIterator it(folder, {pattern}, QDir::Files | QDir::Hidden | QDir::System);
-    while (it.hasNext()) {
-        it.next();
-        if (!statFiles_) {
-            files.push_back({it.fileName(), folder, 0, QDateTime(), false});
+        const bool valid = common::IsValidUtf8(bytes);
+        struct stat st;
+        bool isDir = false;
+        if (folderRaw || !valid) {
+            // A name Qt cannot list: taken when stat() sees it (links followed).
+            if (::fstatat(fd, e->d_name, &st, 0) != 0)
+                continue;
+            isDir = S_ISDIR(st.st_mode);
+        } else if (e->d_type == DT_DIR) {
+            isDir = true;
+        } else if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
+            // A link to a folder is a folder; a dangling link or a link loop is a file.
+            isDir = ::fstatat(fd, e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+        }
+        QString name = valid ? QString::fromUtf8(bytes) : common::PathFromNative(bytes);
+        if (isDir) {
+            if (dirs && !name.startsWith(QLatin1Char('.')))
+                (folderRaw || !valid ? rawDirs : plainDirs) << name;
             continue;
         }
-        const QFileInfo info = it.fileInfo();
-        files.push_back({info.fileName(), folder, info.size(), info.lastModified()});
+        for (size_t p = 0; p < patterns_.size(); ++p)
+            if (patterns_[p].matches(name))
+                matches[p].push_back(name);
     }
-    AddFilesQtSkips(folder, pattern, files);
+    ::closedir(d);
+    if (dirs) {
+        // A folder reached twice (through a link to a folder above it) is entered once,
+        // so that a link cycle cannot make the walk endless.
+        for (const QStringList* list : {&plainDirs, &rawDirs}) {
+            for (const QString& name : *list) {
+                const QString canonical = CanonicalFolder(folder + name);
+                if (canonical.isEmpty() || visited_.contains(canonical))
+                    continue;
+                visited_.insert(canonical);
+                *dirs << name;
+            }
+        }
+        std::sort(dirs->begin(), dirs->end(), NameLess);
+    }
+    return matches;
+}
+
+bool FolderWalk::emitFiles(const QString& folder, std::vector<QString>& files, const std::function<void(FoundFile&&)>& found)
+{
     std::vector<QStringView> names;
     names.reserve(files.size());
-    for (const FoundFile& f : files)
-        names.push_back(f.name);
-    for (int i : NameOrder(names)) {
-        if (stopped())
-            return false;
-        found(std::move(files[static_cast<size_t>(i)]));
-    }
-    return true;
+    for (const QString& f : files)
+        names.push_back(f);
+    // The first files of a large folder go out before the rest is sorted, so that their
+    // rows show while the sort goes on.
+    const bool complete = NameOrderInSteps(names, kFirstSorted, [&](std::span<const int> places) {
+        for (int i : places) {
+            if (stopped())
+                return false;
+            // A copy (shared text): the views the sort still reads stay on these names.
+            FoundFile file{files[static_cast<size_t>(i)], folder, 0, QDateTime(), false};
+            if (statFiles_) {
+                if (const std::optional<common::PathStat> st = common::StatPath(folder + file.name)) {
+                    file.size = st->size;
+                    file.modified = st->modified;
+                }
+                file.statted = true;
+            }
+            found(std::move(file));
+        }
+        return true;
+    });
+    files = {};
+    return complete;
 }
 
 PaneScan::PaneScan(FilePane& pane, FilePane& other, const DetailsProvider& provider, ScanRequest request, QObject* parent)
@@ -153,6 +251,7 @@ void PaneScan::start()
     if (running_ || done_)
         return;
     running_ = true;
+    LoadTimeZone(); // the readers format times in the zone loaded now
     // The reads (open, read, parse) outweigh the walk: they run on as many threads as
     // the machine has cores, the walk on one more that mostly waits for room.
     const int readers = std::clamp(QThread::idealThreadCount(), 1, kMaxReaders);
@@ -248,12 +347,18 @@ void PaneScan::readFiles(bool helper)
 void PaneScan::read(Item& item) const
 {
     const QString path = item.row.fullPath();
-    if (!item.statted) {
-        const QFileInfo info(path);
-        item.size = info.size();
-        item.modified = info.lastModified();
+    if (item.statted) {
+        FillFoundFileCells(item.row, request_.mode, item.row.cell(Col::Path), item.size, item.modified);
+    } else {
+        // Size and time as QFileInfo gives them (links followed; 0 and no time for what
+        // cannot be seen), the time read without Qt's time-zone reload.
+        struct stat st;
+        const bool seen = ::stat(common::NativePath(path).constData(), &st) == 0;
+        item.size = seen ? qint64(st.st_size) : 0;
+        const QString time = seen ? FormatLocalTimestamp(qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000)
+                                  : QString();
+        FillFoundFileCells(item.row, request_.mode, item.row.cell(Col::Path), item.size, time);
     }
-    FillFoundFileCells(item.row, request_.mode, item.row.cell(Col::Path), item.size, item.modified);
     if (request_.autoLoad) {
         item.detailsRead = true;
         if (request_.mode == PaneMode::Lyrics)

@@ -41,6 +41,7 @@ struct FoundFile {
 };
 
 /// Walks one folder tree for a list of patterns. Not thread-bound: the worker runs it.
+/// Each folder is read once, its names sorted out to every pattern in that one pass.
 class FolderWalk {
 public:
     FolderWalk(QString root, bool subFolders, const std::atomic<bool>* stop = nullptr);
@@ -52,19 +53,30 @@ public:
     bool run(const QStringList& patterns, const std::function<void(FoundFile&&)>& found);
 
 private:
+    // One name pattern ("*.txt", case ignored), matched as QDirIterator matches it.
+    struct Pattern {
+        QString pattern;
+        QString suffix; // ".txt" for "*.<letters or digits>", else empty (only the expression)
+        bool matches(const QString& name) const;
+    };
+    // One folder's matching files, per pattern.
+    using Matches = std::vector<std::vector<QString>>;
+
     bool stopped() const { return stop_ && stop_->load(std::memory_order_relaxed); }
-    bool walkFolder(const QString& folder, const QString& pattern, const std::function<void(FoundFile&&)>& found,
-                    int depth);
-    bool listFiles(const QString& folder, const QString& pattern, const std::function<void(FoundFile&&)>& found);
-    QStringList subFolders(const QString& folder);
+    bool walkFolder(const QString& folder, const std::function<void(FoundFile&&)>& found);
+    /// Reads `folder` once: its files matching each pattern and (walking sub-folders) its
+    /// sub-folders to enter, in name order.
+    Matches readFolder(const QString& folder, QStringList* dirs);
+    bool emitFiles(const QString& folder, std::vector<QString>& names, const std::function<void(FoundFile&&)>& found);
 
     QString root_;
     bool recurse_;
     const std::atomic<bool>* stop_;
     bool statFiles_ = true;
-    // Folders in walk order, recorded by the first pattern's walk and reused by the others.
-    QStringList order_;
-    bool orderKnown_ = false;
+    std::vector<Pattern> patterns_;
+    // Folders in walk order with their files of the second and later patterns, kept from
+    // the one reading for the passes of those patterns.
+    std::vector<std::pair<QString, Matches>> later_;
     QSet<QString> visited_;
 };
 

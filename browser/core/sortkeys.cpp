@@ -1,7 +1,10 @@
 #include "browser/core/sortkeys.h"
 
+#include "browser/core/localtime.h"
+
 #include <QDateTime>
 #include <QHash>
+#include <functional>
 #include <algorithm>
 #include <limits>
 #include <numeric>
@@ -44,6 +47,7 @@ int TwoDigits(const char16_t* p)
 /// conversion, so every text reads as QDateTime::fromString reads it.
 class TimestampReader {
 public:
+    TimestampReader() { LoadTimeZone(); }
     std::optional<qint64> read(QStringView text)
     {
         static constexpr char16_t kShape[] = u"0000/00/00 00:00:00";
@@ -78,11 +82,13 @@ private:
             return lastStart_;
         auto it = starts_.constFind(day);
         if (it == starts_.constEnd()) {
-            const QDateTime first(date, QTime(0, 0));
-            const QDateTime last(date, QTime(23, 59, 59));
-            std::optional<qint64> start;
-            if (first.isValid() && last.isValid() && last.toSecsSinceEpoch() - first.toSecsSinceEpoch() == 86399)
-                start = first.toSecsSinceEpoch();
+            std::optional<qint64> start = PlainLocalDayStart(day);
+            if (!start) {
+                const QDateTime first(date, QTime(0, 0));
+                const QDateTime last(date, QTime(23, 59, 59));
+                if (first.isValid() && last.isValid() && last.toSecsSinceEpoch() - first.toSecsSinceEpoch() == 86399)
+                    start = first.toSecsSinceEpoch();
+            }
             it = starts_.insert(day, start);
         }
         lastDay_ = day;
@@ -197,7 +203,8 @@ int CompareCells(Col col, QStringView a, QStringView b)
     return a.compare(b, Qt::CaseInsensitive);
 }
 
-std::vector<int> NameOrder(std::span<const QStringView> names)
+bool NameOrderInSteps(std::span<const QStringView> names, size_t firstCount,
+                      const std::function<bool(std::span<const int>)>& take)
 {
     FoldedKeys keys;
     keys.reserve(names.size());
@@ -209,7 +216,7 @@ std::vector<int> NameOrder(std::span<const QStringView> names)
     keys.finish();
     for (size_t i = 0; i < names.size(); ++i)
         order.emplace_back(keys.prefix(i), static_cast<int>(i));
-    std::sort(order.begin(), order.end(), [&](const std::pair<quint64, int>& a, const std::pair<quint64, int>& b) {
+    const auto less = [&](const std::pair<quint64, int>& a, const std::pair<quint64, int>& b) {
         if (a.first != b.first)
             return a.first < b.first;
         const size_t x = static_cast<size_t>(a.second), y = static_cast<size_t>(b.second);
@@ -218,11 +225,36 @@ std::vector<int> NameOrder(std::span<const QStringView> names)
         if (keys.less(y, x))
             return false;
         return names[x] < names[y];
-    });
+    };
+    std::vector<int> places;
+    const auto hand = [&](size_t from, size_t to) {
+        places.clear();
+        for (size_t i = from; i < to; ++i)
+            places.push_back(order[i].second);
+        return take(places);
+    };
+    // The order is total (no two names are equal), so the first places picked out and
+    // sorted, then the rest sorted, give the full sort's order.
+    const size_t first = std::min(firstCount, order.size());
+    if (first > 0 && first < order.size()) {
+        std::partial_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(first), order.end(), less);
+        if (!hand(0, first))
+            return false;
+        std::sort(order.begin() + static_cast<std::ptrdiff_t>(first), order.end(), less);
+        return hand(first, order.size());
+    }
+    std::sort(order.begin(), order.end(), less);
+    return hand(0, order.size());
+}
+
+std::vector<int> NameOrder(std::span<const QStringView> names)
+{
     std::vector<int> result;
-    result.reserve(order.size());
-    for (const auto& o : order)
-        result.push_back(o.second);
+    result.reserve(names.size());
+    NameOrderInSteps(names, 0, [&](std::span<const int> places) {
+        result.insert(result.end(), places.begin(), places.end());
+        return true;
+    });
     return result;
 }
 

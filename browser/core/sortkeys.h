@@ -5,6 +5,7 @@
 
 #include "browser/core/filerow.h"
 
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -27,6 +28,13 @@ int CompareCells(Col col, QStringView a, QStringView b);
 /// tells them apart (the order a folder's files are listed in): element n is the index
 /// of the name that goes to place n.
 std::vector<int> NameOrder(std::span<const QStringView> names);
+
+/// NameOrder handed over in steps, so that a long list's first places are known before
+/// the rest is sorted: `take` receives places 0 to `firstCount` - 1, then the remaining
+/// places (all at once when `firstCount` is 0 or covers the list). A `take` returning
+/// false ends it; the result is false then.
+bool NameOrderInSteps(std::span<const QStringView> names, size_t firstCount,
+                      const std::function<bool(std::span<const int>)>& take);
 
 /// The list order after a stable sort by column `col`: element n is the old index of
 /// the row that goes to place n.

@@ -1,6 +1,7 @@
 #include "browser/core/columns.h"
 #include "browser/core/filepane.h"
 #include "browser/core/filerow.h"
+#include "browser/core/localtime.h"
 #include "browser/core/sortkeys.h"
 #include "testing/browser/memorysettingsstore.h"
 
@@ -319,4 +320,58 @@ TEST(FilePane, CheckedOrSelectedRowsAreCountedOnce)
     EXPECT_EQ(pane.countCheckedOrSelected(), 1);
     pane.clearRows();
     EXPECT_EQ(pane.countCheckedOrSelected(), 0);
+}
+
+TEST(LocalTime, FileTimesAndDayStartsReadAsQDateTimeReadsThemInEveryZone)
+{
+    // Zones with clock changes at 02:00 (Berlin), at midnight (Sao Paulo until 2019, so
+    // that midnight is skipped or met twice), by half an hour (Lord Howe), and none.
+    const QByteArray oldZone = qgetenv("TZ");
+    QRandomGenerator random(21);
+    for (const char* zone : {"Europe/Berlin", "America/Sao_Paulo", "Australia/Lord_Howe", "Asia/Tokyo", "UTC"}) {
+        qputenv("TZ", zone);
+        LoadTimeZone();
+        std::vector<qint64> times = {0, 999, 31535999999, 31536000000, 2145916799999, 2145916800000, 4102444800123, -86400000};
+        for (int i = 0; i < 3000; ++i)
+            times.push_back(qint64(random.bounded(2200000000.0) * 1000.0));
+        for (const int year : {2018, 2021}) { // every hour of the years with changes
+            const qint64 from = QDateTime(QDate(year, 1, 1), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
+            for (qint64 h = 0; h < 366 * 24; h += 1)
+                times.push_back(from + h * 3600000 + 1800000 - 1);
+        }
+        for (const qint64 ms : times)
+            ASSERT_EQ(FormatLocalTimestamp(ms), FormatTimestamp(QDateTime::fromMSecsSinceEpoch(ms))) << zone << " " << ms;
+
+        int plain = 0, changed = 0;
+        const qint64 firstDay = QDate(1969, 12, 20).toJulianDay(), lastDay = QDate(2038, 1, 10).toJulianDay();
+        std::vector<qint64> days;
+        for (qint64 d = QDate(2017, 1, 1).toJulianDay(); d < QDate(2022, 1, 1).toJulianDay(); ++d)
+            days.push_back(d);
+        for (qint64 d = firstDay; d < firstDay + 30; ++d)
+            days.push_back(d);
+        for (qint64 d = lastDay - 30; d < lastDay; ++d)
+            days.push_back(d);
+        for (const qint64 d : days) {
+            const QDate date = QDate::fromJulianDay(d);
+            const QDateTime first(date, QTime(0, 0)), last(date, QTime(23, 59, 59));
+            const bool qtPlain = first.isValid() && last.isValid() && last.toSecsSinceEpoch() - first.toSecsSinceEpoch() == 86399;
+            const std::optional<qint64> start = PlainLocalDayStart(d);
+            if (start) {
+                ASSERT_TRUE(qtPlain) << zone << " " << date.toString(Qt::ISODate).toStdString();
+                ASSERT_EQ(*start, first.toSecsSinceEpoch()) << zone << " " << date.toString(Qt::ISODate).toStdString();
+                ++plain;
+            } else {
+                ++changed;
+            }
+        }
+        // Only days with a clock change (and the few at the ends of the range read) are
+        // left to QDateTime.
+        EXPECT_GT(plain, 1800) << zone;
+        EXPECT_LE(changed, 30 + 60) << zone;
+    }
+    if (oldZone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", oldZone);
+    LoadTimeZone();
 }

@@ -6,11 +6,15 @@
 #include "testing/testsupport.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 #include <atomic>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 using namespace browser;
@@ -189,6 +193,72 @@ TEST_F(ScanTest, ALinkBackToAParentFolderIsEnteredOnce)
     ASSERT_TRUE(QFile::link(root, root + "sub/loop"));
     ASSERT_TRUE(Scan(left, true));
     EXPECT_EQ(Listed(left, root), QStringList({"a.txt", "sub/b.txt"}));
+}
+
+namespace {
+// What QDirIterator lists of `folder` for `pattern` (files; or sub-folders not beginning
+// with "."), in name order.
+QStringList QtListing(const QString& folder, const QString& pattern, bool folders)
+{
+    QStringList names;
+    QDirIterator it(folder, folders ? QStringList() : QStringList{pattern},
+                    (folders ? QDir::Dirs | QDir::NoDotAndDotDot : QDir::Files) | QDir::Hidden | QDir::System);
+    while (it.hasNext()) {
+        it.next();
+        if (!folders || !it.fileName().startsWith(QLatin1Char('.')))
+            names << it.fileName();
+    }
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+    return names;
+}
+void QtWalk(const QString& folder, const QString& pattern, QStringList& out)
+{
+    for (const QString& name : QtListing(folder, pattern, false))
+        out << folder + name;
+    for (const QString& dir : QtListing(folder, pattern, true))
+        QtWalk(folder + dir + QLatin1Char('/'), pattern, out);
+}
+} // namespace
+
+TEST_F(ScanTest, OneReadingOfEachFolderListsWhatQtListsWithTheCellsQtReads)
+{
+    // Over 256 files (the first of them go out before the rest is sorted), extensions in
+    // any case, hidden files, a name that is only an extension, a Kelvin sign where a "k"
+    // could be, special files, a link to a folder named like lyrics, sub-folders.
+    QRandomGenerator random(7);
+    const QStringList exts = {"txt", "TXT", "Kra", "lrc", "LrC", "mp3", "doc", "txt.bak"};
+    for (int i = 0; i < 700; ++i) {
+        const QString name = QStringLiteral("%1 Song %2.%3").arg(QChar(u'a' + random.bounded(26))).arg(random.bounded(100000)).arg(exts.at(i % exts.size()));
+        Touch(name, QByteArray(random.bounded(5000), 'x'));
+        const QDateTime when = QDateTime::fromSecsSinceEpoch(random.bounded(100000000, 2100000000));
+        QFile f(root + name);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime));
+    }
+    for (const QString& name : QStringList{".hidden.txt", ".txt", QString::fromUtf8("kelvin.\u212Ara"), "UPPER.KRA", "sub/inner.txt",
+                                           "sub/Inner.lrc", "sub/deep/x.kra", ".skipped/y.txt"})
+        Touch(name);
+    testsupport::MakeSpecialFiles(root);
+    QTemporaryDir outside;
+    ASSERT_TRUE(QFile::link(outside.path(), root + "linked.txt"));
+    ASSERT_TRUE(QFile(outside.path() + "/z.txt").open(QIODevice::WriteOnly));
+
+    ASSERT_TRUE(Scan(left, true, false));
+    QStringList expected;
+    for (const QString& pattern : ScanPatterns(PaneMode::Lyrics))
+        QtWalk(root, pattern, expected);
+    QStringList listed;
+    for (const FileRow& r : left.rows())
+        listed << r.fullPath();
+    ASSERT_EQ(listed, expected);
+    for (const FileRow& r : left.rows()) {
+        const QFileInfo info(r.fullPath());
+        EXPECT_EQ(r.cell(Col::Timestamp), FormatTimestamp(info.lastModified())) << r.name.toStdString();
+        EXPECT_EQ(r.cell(Col::Size), FormatLyricsSize(info.size())) << r.name.toStdString();
+    }
 }
 
 TEST_F(ScanTest, SpecialFilesNeverHoldUpAScan)

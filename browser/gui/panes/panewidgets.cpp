@@ -1,6 +1,7 @@
 #include "browser/gui/panes/panewidgets.h"
 
 #include "browser/gui/filelistmodel.h"
+#include "browser/gui/panes/foldericons.h"
 #include "browser/gui/titlelabel.h"
 
 #include <QButtonGroup>
@@ -126,6 +127,8 @@ void PaneWidgets::buildFolder(int i, QObject* owner)
     folders->setObjectName(QStringLiteral("FolderModel") + n);
     folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
     folders->setReadOnly(true);
+    folders->setOption(QFileSystemModel::DontUseCustomDirectoryIcons);
+    folders->setIconProvider(PlainFolderIcons::shared());
     tree = new QTreeView(frameFolder);
     tree->setObjectName(QStringLiteral("FTV") + n);
     tree->setModel(folders);
