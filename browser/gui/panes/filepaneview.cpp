@@ -14,6 +14,7 @@
 #include "browser/gui/panes/rowpress.h"
 #include "browser/gui/player/playerstrip.h"
 #include "browser/gui/workbench.h"
+#include "common/utf8text.h"
 #include "songfiles/pathprobe.h"
 
 #include <QApplication>
@@ -39,10 +40,7 @@ bool FolderReachable(const QString& path)
     return songfiles::FolderAccessible(path);
 }
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 } // namespace
 

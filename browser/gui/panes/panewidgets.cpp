@@ -3,6 +3,7 @@
 #include "browser/gui/filelistmodel.h"
 #include "browser/gui/panes/foldericons.h"
 #include "browser/gui/titlelabel.h"
+#include "common/utf8text.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -20,10 +21,7 @@
 namespace browser {
 namespace {
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using common::U;
 
 QToolButton* MakeButton(const QString& name, const QString& text, QWidget* parent)
 {
