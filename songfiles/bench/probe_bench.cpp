@@ -134,8 +134,11 @@ void Compare(int rounds)
         const double n = double(files.size());
 #ifdef MWEX_HAVE_TAGLIB
         const double ratio = theirs / mine;
-        std::printf("%-22s %12.0f %12.0f %7.2fx %5.1fx %s\n", name, n / mine, n / theirs, ratio, goal,
-                    ratio >= goal ? "ok" : "BELOW");
+        if (goal > 0)
+            std::printf("%-22s %12.0f %12.0f %7.2fx %5.1fx %s\n", name, n / mine, n / theirs, ratio, goal,
+                        ratio >= goal ? "ok" : "BELOW");
+        else // a row without a goal of its own
+            std::printf("%-22s %12.0f %12.0f %7.2fx %6s\n", name, n / mine, n / theirs, ratio, "-");
 #else
         std::printf("%-22s %12.0f %12s %8s %5.1fx\n", name, n / mine, "-", "-", goal);
 #endif
