@@ -42,66 +42,82 @@ QString TraceFields(const playback::LyricState& s)
     return fields.join(QLatin1Char('\t'));
 }
 
-int RunPlay(const QCommandLineParser& parser)
-{
-    const QStringList args = parser.positionalArguments();
-    if (args.size() != 1)
-        return Error(QStringLiteral("play: give exactly one song file"));
-    const QString song = args.first();
-    const bool embedded = parser.isSet(QStringLiteral("embedded"));
-    const QString lyricsFile = parser.value(QStringLiteral("lyrics"));
-    if (embedded && !lyricsFile.isEmpty())
-        return Error(QStringLiteral("play: --lyrics and --embedded exclude each other"));
-    int timeBase = 0;
-    const QString base = parser.value(QStringLiteral("time-base"));
-    if (base == QLatin1String("standard"))
-        timeBase = 1;
-    else if (!base.isEmpty() && base != QLatin1String("winamp"))
-        return Error(QStringLiteral("--time-base: \"%1\" is neither winamp nor standard").arg(base));
-    QString error;
+struct PlayOptions {
+    QString song;
+    QString lyricsFile;
+    bool embedded = false;
+    int timeBase = 0; // 0 WinAmp, 1 standard
     double from = 0;
     std::optional<double> duration;
+    bool trace = false;
+    bool silent = false;
+};
+
+std::optional<PlayOptions> ParsePlayOptions(const QCommandLineParser& parser, QString* error)
+{
+    PlayOptions o;
+    auto fail = [error](const QString& why) -> std::optional<PlayOptions> {
+        *error = why;
+        return std::nullopt;
+    };
+    const QStringList args = parser.positionalArguments();
+    if (args.size() != 1)
+        return fail(QStringLiteral("play: give exactly one song file"));
+    o.song = args.first();
+    o.embedded = parser.isSet(QStringLiteral("embedded"));
+    o.lyricsFile = parser.value(QStringLiteral("lyrics"));
+    if (o.embedded && !o.lyricsFile.isEmpty())
+        return fail(QStringLiteral("play: --lyrics and --embedded exclude each other"));
+    const QString base = parser.value(QStringLiteral("time-base"));
+    if (base == QLatin1String("standard"))
+        o.timeBase = 1;
+    else if (!base.isEmpty() && base != QLatin1String("winamp"))
+        return fail(QStringLiteral("--time-base: \"%1\" is neither winamp nor standard").arg(base));
     if (parser.isSet(QStringLiteral("from"))) {
-        const auto v = ParseSeconds(parser.value(QStringLiteral("from")), QStringLiteral("from"), &error);
+        const auto v = ParseSeconds(parser.value(QStringLiteral("from")), QStringLiteral("from"), error);
         if (!v)
-            return Error(error);
-        from = *v;
+            return std::nullopt;
+        o.from = *v;
     }
     if (parser.isSet(QStringLiteral("for"))) {
-        duration = ParseSeconds(parser.value(QStringLiteral("for")), QStringLiteral("for"), &error);
-        if (!duration)
-            return Error(error);
+        o.duration = ParseSeconds(parser.value(QStringLiteral("for")), QStringLiteral("for"), error);
+        if (!o.duration)
+            return std::nullopt;
     }
-    const bool trace = parser.isSet(QStringLiteral("trace"));
+    o.trace = parser.isSet(QStringLiteral("trace"));
+    o.silent = parser.isSet(QStringLiteral("silent"));
+    return o;
+}
 
-    playback::Engine engine(parser.isSet(QStringLiteral("silent")) ? playback::SilentOutputFactory()
-                                                                    : playback::DeviceOutputFactory());
-    // The workbench's own start-up settings.
+// Opens the song with the workbench's own engine settings and its lyrics; nullopt on
+// success, else the message.
+std::optional<QString> OpenForPlay(playback::Engine& engine, const PlayOptions& o)
+{
     engine.vbmp3_init();
     engine.vbmp3_setKaraokeUse(1);
     engine.vbmp3_setLyricsNextAdjustTime(500);
     engine.vbmp3_quickSeek(0);
     engine.vbmp3_useAtMarkTag(2);
 
-    if (!engine.vbmp3_open(song, nullptr))
-        return Error(QStringLiteral("cannot play %1: %2 (error %3)")
-                         .arg(song, engine.LastErrorText())
-                         .arg(engine.vbmp3_getLastErrorNo()));
+    if (!engine.vbmp3_open(o.song, nullptr))
+        return QStringLiteral("cannot play %1: %2 (error %3)")
+            .arg(o.song, engine.LastErrorText())
+            .arg(engine.vbmp3_getLastErrorNo());
     engine.vbmp3_setVbmp3Option(32, 16, 1, 0);
     engine.vbmp3_setLyrics3Use(0);
     engine.vbmp3_clearLyrics();
-    if (!lyricsFile.isEmpty() && !engine.vbmp3_setLyricsFile(lyricsFile))
-        return Error(QStringLiteral("cannot read lyrics file %1").arg(lyricsFile));
-    if (embedded && !engine.vbmp3_readLyrics3Data())
-        return Error(QStringLiteral("%1 holds no embedded lyrics").arg(song));
-    engine.vbmp3_setLyricsTime(timeBase);
+    if (!o.lyricsFile.isEmpty() && !engine.vbmp3_setLyricsFile(o.lyricsFile))
+        return QStringLiteral("cannot read lyrics file %1").arg(o.lyricsFile);
+    if (o.embedded && !engine.vbmp3_readLyrics3Data())
+        return QStringLiteral("%1 holds no embedded lyrics").arg(o.song);
+    engine.vbmp3_setLyricsTime(o.timeBase);
+    return std::nullopt;
+}
 
-    const qint64 start = qint64(std::floor(from * engine.SampleRate()));
-    const bool started = start > 0 ? engine.SeekSamples(start) : engine.vbmp3_play();
-    if (!started)
-        return Error(QStringLiteral("cannot play %1").arg(song));
-    const qint64 stopAt = duration ? start + qint64(std::floor(*duration * engine.SampleRate())) : -1;
-
+// Runs until the song ends, is stopped, or reaches `stopAt` samples (-1: no limit),
+// printing each new lyric state when tracing.
+void PlayUntilDone(playback::Engine& engine, qint64 stopAt, bool trace)
+{
     QEventLoop loop;
     bool finished = false;
     QObject::connect(&engine, &playback::Engine::notified, &loop, [&](int message, int) {
@@ -140,6 +156,24 @@ int RunPlay(const QCommandLineParser& parser)
     poll.start(kTracePollMs);
     if (!finished && engine.vbmp3_getState(nullptr) != 0)
         loop.exec();
+}
+
+int RunPlay(const QCommandLineParser& parser)
+{
+    QString error;
+    const std::optional<PlayOptions> o = ParsePlayOptions(parser, &error);
+    if (!o)
+        return Error(error);
+    playback::Engine engine(o->silent ? playback::SilentOutputFactory() : playback::DeviceOutputFactory());
+    if (const std::optional<QString> refused = OpenForPlay(engine, *o))
+        return Error(*refused);
+
+    const qint64 start = qint64(std::floor(o->from * engine.SampleRate()));
+    const bool started = start > 0 ? engine.SeekSamples(start) : engine.vbmp3_play();
+    if (!started)
+        return Error(QStringLiteral("cannot play %1").arg(o->song));
+    const qint64 stopAt = o->duration ? start + qint64(std::floor(*o->duration * engine.SampleRate())) : -1;
+    PlayUntilDone(engine, stopAt, o->trace);
     engine.vbmp3_stop();
     engine.vbmp3_close();
     engine.vbmp3_stopCallback();
