@@ -6,6 +6,7 @@
 #include "common/rawname.h"
 
 #include <QFileInfo>
+#include <optional>
 
 namespace browser {
 
@@ -165,10 +166,17 @@ bool FillRow(FilePane& pane, int row, FilePane& other, const DetailsProvider& pr
 
 namespace {
 
-bool RefreshRawNamedRow(FilePane& pane, int row, FilePane& other, const DetailsProvider& provider, bool userWinAmpTime)
+struct FoundFile {
+    qint64 size = 0;
+    QDateTime modified;
+};
+
+// A row whose file is gone (or is a folder) is dimmed; otherwise its cells are filled
+// from the file's size and time and its details read again.
+bool RefreshFromFile(FilePane& pane, int row, FilePane& other, const DetailsProvider& provider, bool userWinAmpTime,
+                     const std::optional<FoundFile>& file)
 {
-    const std::optional<common::PathStat> st = common::StatPath(pane.row(row).fullPath());
-    if (!st || st->isDir) {
+    if (!file) {
         pane.updateRow(row, [&](FileRow& r) {
             if (r.icon == icons::kNone)
                 r.icon = icons::kSong;
@@ -177,10 +185,24 @@ bool RefreshRawNamedRow(FilePane& pane, int row, FilePane& other, const DetailsP
         return false;
     }
     pane.updateRow(row, [&](FileRow& r) {
-        FillFoundFileCells(r, pane.mode, r.cell(Col::Path), st->size, st->modified);
+        FillFoundFileCells(r, pane.mode, r.cell(Col::Path), file->size, file->modified);
         r.icon = icons::kNone;
     });
     return FillRow(pane, row, other, provider, userWinAmpTime);
+}
+
+std::optional<FoundFile> FindFile(const QString& path)
+{
+    if (common::HasRawBytes(path)) { // a name Qt cannot see (not UTF-8)
+        const std::optional<common::PathStat> st = common::StatPath(path);
+        if (!st || st->isDir)
+            return std::nullopt;
+        return FoundFile{st->size, st->modified};
+    }
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return std::nullopt;
+    return FoundFile{info.size(), info.lastModified()};
 }
 
 } // namespace
@@ -189,23 +211,7 @@ bool RefreshRow(FilePane& pane, int row, FilePane& other, const DetailsProvider&
 {
     if (row < 0 || row >= pane.rowCount())
         return false;
-    const QString path = pane.row(row).fullPath();
-    if (common::HasRawBytes(path)) // a name Qt cannot see (not UTF-8)
-        return RefreshRawNamedRow(pane, row, other, provider, userWinAmpTime);
-    const QFileInfo info(path);
-    if (!info.isFile()) {
-        pane.updateRow(row, [&](FileRow& r) {
-            if (r.icon == icons::kNone)
-                r.icon = icons::kSong;
-            r.dimmed = true;
-        });
-        return false;
-    }
-    pane.updateRow(row, [&](FileRow& r) {
-        FillFoundFileCells(r, pane.mode, r.cell(Col::Path), info.size(), info.lastModified());
-        r.icon = icons::kNone;
-    });
-    return FillRow(pane, row, other, provider, userWinAmpTime);
+    return RefreshFromFile(pane, row, other, provider, userWinAmpTime, FindFile(pane.row(row).fullPath()));
 }
 
 } // namespace browser

@@ -2,6 +2,7 @@
 #include "browser/gui/fileops/formaskcopy.h"
 
 #include "browser/gui/controlarray.h"
+#include "browser/gui/makecontrols.h"
 #include "common/utf8text.h"
 
 #include <QGridLayout>
@@ -14,14 +15,6 @@ namespace browser {
 namespace {
 
 using common::U;
-
-QLabel* MakeLabel(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    l->setTextFormat(Qt::PlainText);
-    return l;
-}
 
 } // namespace
 

@@ -16,6 +16,7 @@
 #include "browser/gui/workbench.h"
 #include "common/rawname.h"
 #include "common/textfile.h"
+#include "browser/gui/makecontrols.h"
 #include "common/utf8text.h"
 #include "lyrics/linebreaks.h"
 #include "songfiles/pathprobe.h"
@@ -39,16 +40,6 @@ namespace browser {
 namespace {
 
 using common::U;
-
-QToolButton* MakeButton(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* b = new QToolButton(parent);
-    b->setObjectName(name);
-    b->setText(text);
-    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    b->setAutoRaise(false);
-    return b;
-}
 
 // The text box holds "\n" line breaks; files and the rest of the program CR LF.
 QString ToBoxText(const QString& crlf)
@@ -91,10 +82,10 @@ QWidget* LyricsPane::buildButtons(QMenu* timeTagMenu, QMenu* correctionMenu)
     li->setSpacing(2);
     editBox_ = new QCheckBox(U("編集"), frame);
     editBox_->setObjectName(QStringLiteral("ChkTextEdit"));
-    saveButton_ = MakeButton(QStringLiteral("ComTextSave"), U("上書保存"), frame);
-    copyAllButton_ = MakeButton(QStringLiteral("ComTextAllCopy"), U("全文コピー"), frame);
-    timeTagButton_ = MakeButton(QStringLiteral("ComTimeTag"), U("タイムタグ"), frame);
-    correctionButton_ = MakeButton(QStringLiteral("ComHosei"), U("補正"), frame);
+    saveButton_ = MakeTextToolButton(QStringLiteral("ComTextSave"), U("上書保存"), frame);
+    copyAllButton_ = MakeTextToolButton(QStringLiteral("ComTextAllCopy"), U("全文コピー"), frame);
+    timeTagButton_ = MakeTextToolButton(QStringLiteral("ComTimeTag"), U("タイムタグ"), frame);
+    correctionButton_ = MakeTextToolButton(QStringLiteral("ComHosei"), U("補正"), frame);
     timeTagButton_->setMenu(timeTagMenu);
     timeTagButton_->setPopupMode(QToolButton::InstantPopup);
     correctionButton_->setMenu(correctionMenu);

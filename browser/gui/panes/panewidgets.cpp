@@ -3,6 +3,7 @@
 #include "browser/gui/filelistmodel.h"
 #include "browser/gui/panes/foldericons.h"
 #include "browser/gui/titlelabel.h"
+#include "browser/gui/makecontrols.h"
 #include "common/utf8text.h"
 
 #include <QButtonGroup>
@@ -22,16 +23,6 @@ namespace browser {
 namespace {
 
 using common::U;
-
-QToolButton* MakeButton(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* b = new QToolButton(parent);
-    b->setObjectName(name);
-    b->setText(text);
-    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    b->setAutoRaise(false);
-    return b;
-}
 
 } // namespace
 
@@ -74,7 +65,7 @@ void PaneWidgets::buildButtons(int i)
     const QStyle::StandardPixmap viewIcons[] = {QStyle::SP_DirIcon, QStyle::SP_FileDialogDetailedView};
     const char* modes[] = {"歌詞", "曲"};
     for (int k = 0; k < 2; ++k) {
-        QToolButton* v = MakeButton(QStringLiteral("OptWindows%1%2").arg(side).arg(k), U(views[k]), frameButtons);
+        QToolButton* v = MakeTextToolButton(QStringLiteral("OptWindows%1%2").arg(side).arg(k), U(views[k]), frameButtons);
         v->setIcon(frame->style()->standardIcon(viewIcons[k]));
         v->setToolButtonStyle(Qt::ToolButtonIconOnly);
         v->setCheckable(true);
@@ -84,7 +75,7 @@ void PaneWidgets::buildButtons(int i)
     }
     buttons->addSpacing(4);
     for (int k = 0; k < 2; ++k) {
-        QToolButton* m = MakeButton(QStringLiteral("OptFileType%1%2").arg(side).arg(k), U(modes[k]), frameButtons);
+        QToolButton* m = MakeTextToolButton(QStringLiteral("OptFileType%1%2").arg(side).arg(k), U(modes[k]), frameButtons);
         m->setCheckable(true);
         modeGroup->addButton(m, k);
         modeButtons[static_cast<size_t>(k)] = m;
@@ -99,7 +90,7 @@ void PaneWidgets::buildButtons(int i)
     subFolder->setObjectName(QStringLiteral("ChkSubFolder") + n);
     buttons->addWidget(subFolder);
     buttons->addStretch(1);
-    quick = MakeButton(QStringLiteral("ComQuick") + n, U("クイックアクセス"), frameButtons);
+    quick = MakeTextToolButton(QStringLiteral("ComQuick") + n, U("クイックアクセス"), frameButtons);
     quick->setIcon(QIcon::fromTheme(QStringLiteral("bookmarks"), frame->style()->standardIcon(QStyle::SP_DirLinkIcon)));
     quick->setToolButtonStyle(Qt::ToolButtonIconOnly);
     buttons->addWidget(quick);

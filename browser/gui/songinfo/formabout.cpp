@@ -2,6 +2,7 @@
 #include "browser/gui/songinfo/formabout.h"
 
 #include "browser/gui/icons.h"
+#include "browser/gui/makecontrols.h"
 #include "common/utf8text.h"
 #include "playback/decoder.h"
 #include "playback/engine.h"
@@ -16,14 +17,6 @@ namespace browser {
 namespace {
 
 using common::U;
-
-QLabel* MakeLabel(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    l->setTextFormat(Qt::PlainText);
-    return l;
-}
 
 } // namespace
 
